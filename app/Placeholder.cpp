@@ -1,0 +1,1 @@
+int spoolarAppPlaceholder = 0;

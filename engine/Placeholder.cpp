@@ -1,0 +1,1 @@
+int spoolarEnginePlaceholder = 0;
