@@ -1,1 +1,40 @@
-int main() { return 0; }
+// spoolar: turns the print jobs of DOS business programs into PDFs and printed pages.
+#include "app/ConvertCommand.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+const char* kUsage =
+    "Uso:\n"
+    "  spoolar --convert FILE [--title T] [--font NOME] [--pdf-type 0|1|2] [--landscape]\n"
+    "          [--left-offset N] [--png DIR [--dpi N]] [-o OUT] [--codepage 850|437]\n"
+    "          [--control-codes FILE] [--debug-map]\n";
+}
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, args.empty() ? stderr : stdout);
+        return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "--convert") {
+        const auto parsed = spoolar::parseConvertOptions(args);
+        if (!parsed.options) {
+            std::fprintf(stderr, "spoolar: %s\n%s", parsed.error.c_str(), kUsage);
+            return 2;
+        }
+        // The engine measures fonts and renders pages through Qt Gui; no display is needed.
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QGuiApplication app(argc, argv);
+        return spoolar::runConvert(*parsed.options);
+    }
+    std::fprintf(stderr, "spoolar: opzione sconosciuta: %s\n%s", args[0].c_str(), kUsage);
+    return 2;
+}

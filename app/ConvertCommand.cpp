@@ -1,0 +1,204 @@
+#include "app/ConvertCommand.h"
+
+#include "engine/FontPercent.h"
+#include "engine/PdfError.h"
+#include "engine/PrnDos.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/FontRegistry.h"
+#include "platform/PrinterDevice.h"
+#include "platform/Prompts.h"
+#include "platform/WinPath.h"
+
+#include <QImage>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+
+namespace spoolar {
+
+namespace {
+std::optional<int> toInt(const std::string& s)
+{
+    int value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return value;
+}
+
+void fail(const std::string& message)
+{
+    std::fprintf(stderr, "spoolar: %s\n", message.c_str());
+}
+} // namespace
+
+ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
+{
+    ParsedConvert result;
+    ConvertOptions o;
+    std::size_t i = 0;
+    auto value = [&](const std::string& option) -> std::optional<std::string> {
+        if (i + 1 >= args.size()) {
+            result.error = "manca il valore dell'opzione " + option;
+            return std::nullopt;
+        }
+        return args[++i];
+    };
+    auto number = [&](const std::string& option, int low, int high) -> std::optional<int> {
+        const auto text = value(option);
+        if (!text)
+            return std::nullopt;
+        const auto n = toInt(*text);
+        if (!n || *n < low || *n > high) {
+            result.error = "valore non valido per " + option + ": " + *text;
+            return std::nullopt;
+        }
+        return n;
+    };
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--convert") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.dataFile = *v;
+        } else if (a == "--title") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.title = *v;
+        } else if (a == "--font") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.fontName = *v;
+        } else if (a == "--pdf-type") {
+            const auto n = number(a, 0, 2);
+            if (!n)
+                return result;
+            o.pdfType = *n;
+        } else if (a == "--landscape") {
+            o.landscape = true;
+        } else if (a == "--left-offset") {
+            const auto n = number(a, 0, 100000);
+            if (!n)
+                return result;
+            o.leftOffset = *n;
+        } else if (a == "--png") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.pngDir = *v;
+        } else if (a == "--dpi") {
+            const auto n = number(a, 10, 1200);
+            if (!n)
+                return result;
+            o.dpi = *n;
+        } else if (a == "-o" || a == "--output") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.output = *v;
+        } else if (a == "--codepage") {
+            const auto n = number(a, 437, 850);
+            if (!n || (*n != 437 && *n != 850)) {
+                result.error = "codepage non valida: usare 850 o 437";
+                return result;
+            }
+            o.codePage = *n;
+        } else if (a == "--debug-map") {
+            o.debugMap = true;
+        } else if (a == "--control-codes") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.controlCodes = *v;
+        } else {
+            result.error = "opzione sconosciuta: " + a;
+            return result;
+        }
+    }
+    if (o.dataFile.empty()) {
+        result.error = "manca il file di lavoro (--convert FILE)";
+        return result;
+    }
+    result.options = o;
+    return result;
+}
+
+int runConvert(const ConvertOptions& options)
+{
+    const PathMapper paths = PathMapper::fromEnvironment();
+    LogPrompts prompts;
+    FontRegistry fonts;
+    const OemConverter oem(options.codePage == 437 ? OemCodePage::Cp437 : OemCodePage::Cp850);
+    SystemClock clock;
+    VirtualPrinter printer;
+    std::optional<std::filesystem::path> controlCodes;
+    if (options.controlCodes)
+        controlCodes = std::filesystem::path(*options.controlCodes);
+    const EngineHost host{paths, prompts, fonts, oem, clock, &printer, options.debugMap, controlCodes};
+
+    const std::filesystem::path dataFile(options.dataFile);
+    if (!std::filesystem::is_regular_file(dataFile)) {
+        fail("impossibile leggere il file di lavoro " + options.dataFile);
+        return 2;
+    }
+    const std::string title = options.title ? *options.title : dataFile.stem().string();
+    const bool pdf = !options.pngDir.has_value();
+    FONTPERCENT percent;
+
+    std::error_code ec;
+    std::filesystem::create_directories(paths.toHost("C:\\SPOOL\\PDF"), ec);
+
+    try {
+        TPageList pages;
+        TPrnDos engine(host, options.landscape, options.fontName, &percent, options.pdfType,
+                       title, pdf, options.leftOffset, pdf ? nullptr : &pages);
+        if (!engine.RunJob(dataFile)) {
+            fail("impossibile leggere il file di lavoro " + options.dataFile);
+            return 2;
+        }
+        if (pdf) {
+            const std::filesystem::path written = engine.pdfHostPath();
+            if (written.empty() || !std::filesystem::exists(written)) {
+                fail("nessun PDF prodotto per " + options.dataFile);
+                return 1;
+            }
+            if (options.output) {
+                std::filesystem::copy_file(written, *options.output,
+                                           std::filesystem::copy_options::overwrite_existing, ec);
+                if (ec) {
+                    fail("impossibile copiare il PDF in " + *options.output + ": " + ec.message());
+                    return 1;
+                }
+            }
+            std::printf("%s\n", written.c_str());
+            return 0;
+        }
+        const std::filesystem::path dir(*options.pngDir);
+        std::filesystem::create_directories(dir, ec);
+        int number = 0;
+        for (const auto& page : pages) {
+            char name[32];
+            std::snprintf(name, sizeof name, "page-%03d.png", ++number);
+            const std::filesystem::path file = dir / name;
+            if (!page->render(options.dpi).save(QString::fromStdString(file.string()), "PNG")) {
+                fail("impossibile scrivere " + file.string());
+                return 1;
+            }
+            std::printf("%s\n", file.c_str());
+        }
+        return number > 0 ? 0 : 1;
+    } catch (const PdfError& e) {
+        fail(e.what());
+        return 1;
+    } catch (const std::exception& e) {
+        fail(std::string("errore durante l'elaborazione: ") + e.what());
+        return 1;
+    }
+}
+
+} // namespace spoolar

@@ -1,0 +1,91 @@
+#include "engine/PdfFonts.h"
+
+#include "platform/Colour.h"
+#include "platform/FontRegistry.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace spoolar {
+
+namespace {
+std::string upper(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+int slotOf(const std::string& upperName)
+{
+    const bool bold = upperName.find("BOLD") != std::string::npos;
+    const bool italic = upperName.find("ITALIC") != std::string::npos ||
+                        upperName.find("OBLIQUE") != std::string::npos;
+    return (bold ? 1 : 0) + (italic ? 2 : 0);
+}
+} // namespace
+
+FamilyFactors familyFactors(std::string_view family)
+{
+    const std::string name = upper(family);
+    if (name.find("CONSOLAS") != std::string::npos)
+        return {1.146789f, 1.5f};
+    if (name.find("BITSTREAM") != std::string::npos)
+        return {0.951220f, 1.974468f};
+    return {0.96f, 1.386667f};
+}
+
+std::vector<HPDF_Font> TPdfFonts::LoadFamily(HPDF_Doc doc, std::string_view family)
+{
+    std::vector<HPDF_Font> loaded;
+    const std::string key = upper(family);
+    for (const auto& entry : m_families) {
+        if (entry.first == key)
+            return loaded;
+    }
+    std::array<HPDF_Font, 4> slots{};
+    for (const FontRegistryValue& value : m_registry.valuesFor(family)) {
+        const std::string name = upper(value.name);
+        if (name.find(key) == std::string::npos)
+            continue;
+        const char* fontName = HPDF_LoadTTFontFromFile(doc, value.file.c_str(), HPDF_TRUE);
+        HPDF_Font font = fontName ? HPDF_GetFont(doc, fontName, "CP1252") : nullptr;
+        if (font) {
+            slots[static_cast<std::size_t>(slotOf(name))] = font;
+            loaded.push_back(font);
+        }
+    }
+    m_families.emplace_back(key, slots);
+    return loaded;
+}
+
+HPDF_Font TPdfFonts::GetFont(std::string_view family, bool bold, bool italic) const
+{
+    const std::string key = upper(family);
+    for (const auto& [name, slots] : m_families) {
+        if (name != key)
+            continue;
+        const HPDF_Font font = slots[static_cast<std::size_t>((bold ? 1 : 0) + (italic ? 2 : 0))];
+        if (font)
+            return font;
+        return slots[bold ? 1 : 0];
+    }
+    return nullptr;
+}
+
+void TPdfFonts::SetFillColor(HPDF_Page page, std::uint32_t colour)
+{
+    HPDF_Page_SetRGBFill(page, static_cast<HPDF_REAL>(redOf(colour) / 255.0),
+                         static_cast<HPDF_REAL>(greenOf(colour) / 255.0),
+                         static_cast<HPDF_REAL>(blueOf(colour) / 255.0));
+}
+
+void TPdfFonts::SetStrokeColor(HPDF_Page page, std::uint32_t colour)
+{
+    HPDF_Page_SetRGBStroke(page, static_cast<HPDF_REAL>(redOf(colour) / 255.0),
+                           static_cast<HPDF_REAL>(greenOf(colour) / 255.0),
+                           static_cast<HPDF_REAL>(blueOf(colour) / 255.0));
+}
+
+} // namespace spoolar

@@ -1,1 +1,0 @@
-int spoolarEnginePlaceholder = 0;
