@@ -7,7 +7,12 @@
 namespace spoolar {
 
 // The PDF types of the program: 0 plain PDF, 1 PDF/A-1a, 2 PDF/A-1b.
-enum class PdfType { Plain = 0, PdfA1a = 1, PdfA1b = 2 };
+enum class PdfType
+{
+    Plain = 0,
+    PdfA1a = 1,
+    PdfA1b = 2
+};
 
 // Completes what libharu 2.3.0 leaves out of PDF/A files.
 //  PDF/A-1b: XMP metadata with the PDF/A identification (and a correct /Subtype), a document
@@ -33,15 +38,25 @@ public:
     void registerFont(HPDF_Font font);
 
     // Just before HPDF_SaveToFile, after the Info fields (title, dates...) are set.
-    // Returns false (and leaves libharu's error set) when libharu refuses a step.
-    void finish();
+    // A failing step goes through the document's error handler; without a handler that
+    // throws, finish returns false (and leaves libharu's error set). Calling it again does
+    // nothing more.
+    bool finish();
 
 private:
+    void settlePage(HPDF_Page page);
+    bool buildStructureTree();
+    bool addToUnicodeMaps();
+    bool addOutputIntent();
+    bool writeMetadata();
+    bool fail();
+
     HPDF_Doc m_doc;
     PdfType m_type;
     std::vector<HPDF_Page> m_pages;
     std::vector<HPDF_Font> m_fonts;
     bool m_pageOpen = false;
+    bool m_finished = false;
 };
 
 } // namespace spoolar
