@@ -6,11 +6,13 @@
 #include <QFontMetricsF>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace spoolar {
@@ -51,11 +53,24 @@ public:
     const ResolvedFont& get(const FontKey& key)
     {
         std::lock_guard lock(m_mutex);
-        auto it = m_fonts.find(key);
-        if (it != m_fonts.end())
-            return *it->second;
-        auto resolved = build(key);
-        return *m_fonts.emplace(key, std::move(resolved)).first->second;
+        return entry(key).resolved;
+    }
+
+    double advance(const FontKey& key, std::string_view ansi)
+    {
+        std::lock_guard lock(m_mutex);
+        Entry& e = entry(key);
+        double sum = 0;
+        for (const char c : ansi) {
+            double& a = e.advances[static_cast<unsigned char>(c)];
+            // Filled on first use: a character missing from the font loads a fallback font.
+            if (a < 0) {
+                const QString shown = displayText(std::string_view(&c, 1));
+                a = shown.isEmpty() ? 0.0 : e.metrics.horizontalAdvance(shown.at(0));
+            }
+            sum += a;
+        }
+        return sum * e.resolved.xScale;
     }
 
 private:
@@ -69,12 +84,28 @@ private:
         return host;
     }
 
-    std::unique_ptr<ResolvedFont> build(const FontKey& key)
+    struct Entry
+    {
+        ResolvedFont resolved;
+        QFontMetricsF metrics;
+        std::array<double, 256> advances; // before the stretch; negative until measured
+    };
+
+    Entry& entry(const FontKey& key)
+    {
+        auto it = m_fonts.find(key);
+        if (it == m_fonts.end())
+            it = m_fonts.emplace(key, build(key)).first;
+        return *it->second;
+    }
+
+    std::unique_ptr<Entry> build(const FontKey& key)
     {
         const QString family = hostFamily(key.family);
-        auto makeFont = [&](int pixelSize) {
+        auto makeFont = [&](long long pixelSize) {
             QFont f(family);
-            f.setPixelSize(std::clamp(pixelSize, minPixelSize, maxPixelSize));
+            f.setPixelSize(
+                static_cast<int>(std::clamp<long long>(pixelSize, minPixelSize, maxPixelSize)));
             f.setWeight(key.bold ? QFont::Bold : QFont::Normal);
             f.setItalic(key.italic);
             // Like GDI's TextOut: no kerning, no ligatures, each character its own advance.
@@ -86,46 +117,39 @@ private:
             return f;
         };
 
-        int pixelSize = key.height < 0 ? -key.height : key.height;
-        if (key.height > 0) {
+        const long long height = key.height;
+        long long pixelSize = height < 0 ? -height : height;
+        if (height > 0 && height <= maxPixelSize) {
             // A cell height: the em size whose ascent + descent make that height.
-            const QFontMetricsF probe(makeFont(key.height));
+            const QFontMetricsF probe(makeFont(height));
             const double cell = probe.ascent() + probe.descent();
             if (cell > 0)
-                pixelSize = static_cast<int>(std::lround(key.height * (key.height / cell)));
+                pixelSize = std::llround(height * (height / cell));
         }
 
-        auto r = std::make_unique<ResolvedFont>();
-        r->font = makeFont(pixelSize);
-        const QFontMetricsF metrics(r->font);
-        r->ascent = static_cast<int>(std::lround(metrics.ascent()));
-        r->descent = static_cast<int>(std::lround(metrics.descent()));
-
-        std::string allBytes(256, '\0');
-        for (int b = 0; b < 256; ++b)
-            allBytes[b] = static_cast<char>(b);
-        const QString shown = displayText(allBytes);
-        for (int b = 0; b < 256 && b < shown.size(); ++b)
-            r->advances[b] = metrics.horizontalAdvance(shown[b]);
-
+        const QFont font = makeFont(pixelSize);
+        auto e = std::unique_ptr<Entry>(new Entry{ResolvedFont{}, QFontMetricsF(font), {}});
+        e->advances.fill(-1.0);
+        e->resolved.font = font;
+        e->resolved.ascent = static_cast<int>(std::lround(e->metrics.ascent()));
+        e->resolved.descent = static_cast<int>(std::lround(e->metrics.descent()));
         if (key.width != 0) {
-            const double natural = naturalAverageWidth(metrics, r->advances);
+            const double natural = naturalAverageWidth(e->metrics);
             if (natural > 0)
-                r->xScale = std::abs(key.width) / natural;
+                e->resolved.xScale = std::abs(static_cast<double>(key.width)) / natural;
         }
-        return r;
+        return e;
     }
 
     // The average character width a requested width is compared with. For a font whose
     // characters all advance alike that advance itself (some fixed-pitch fonts declare an
     // average that is not their pitch), otherwise the font's declared average.
-    static double naturalAverageWidth(const QFontMetricsF& metrics,
-                                      const std::array<double, 256>& advances)
+    static double naturalAverageWidth(const QFontMetricsF& metrics)
     {
-        const double pitch = advances[static_cast<unsigned char>('M')];
+        const double pitch = metrics.horizontalAdvance(QChar(u'M'));
         bool fixedPitch = pitch > 0;
-        for (const char c : std::string_view("iW0 .l")) {
-            if (std::abs(advances[static_cast<unsigned char>(c)] - pitch) > 1e-9)
+        for (const char16_t c : std::u16string_view(u"iW0 .l")) {
+            if (std::abs(metrics.horizontalAdvance(QChar(c)) - pitch) > 1e-9)
                 fixedPitch = false;
         }
         if (fixedPitch)
@@ -134,14 +158,21 @@ private:
     }
 
     std::mutex m_mutex;
-    std::unordered_map<FontKey, std::unique_ptr<ResolvedFont>, FontKeyHash> m_fonts;
+    std::unordered_map<FontKey, std::unique_ptr<Entry>, FontKeyHash> m_fonts;
     std::unordered_map<std::string, QString> m_families;
 };
 
+// Never destroyed, so that its Qt fonts are not released after the QGuiApplication has gone.
 FontCache& fontCache()
 {
-    static FontCache cache;
-    return cache;
+    static FontCache* const cache = new FontCache;
+    return *cache;
+}
+
+FontKey keyOf(const LogFont& font, int dpi)
+{
+    const LogFont f = withDefaultHeight(font, dpi);
+    return FontKey{f.family, f.height, f.width, f.bold, f.italic};
 }
 
 } // namespace
@@ -161,8 +192,12 @@ LogFont withDefaultHeight(const LogFont& font, int dpi)
 
 const ResolvedFont& resolveFont(const LogFont& font, int dpi)
 {
-    const LogFont f = withDefaultHeight(font, dpi);
-    return fontCache().get(FontKey{f.family, f.height, f.width, f.bold, f.italic});
+    return fontCache().get(keyOf(font, dpi));
+}
+
+double textAdvance(const LogFont& font, std::string_view ansi, int dpi)
+{
+    return fontCache().advance(keyOf(font, dpi), ansi);
 }
 
 QString displayText(std::string_view ansi)

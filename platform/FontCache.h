@@ -4,13 +4,12 @@
 #include <QFont>
 #include <QString>
 
-#include <array>
 #include <string_view>
 
 namespace spoolar {
 
 // A logical font made concrete: the Qt font at its pixel size and the numbers the recorder and
-// the replay need, all in dots. Immutable once built.
+// the replay need, all in dots. Never changes once built.
 struct ResolvedFont
 {
     QFont font;
@@ -18,8 +17,6 @@ struct ResolvedFont
     int descent = 0; // distance of the bottom of the cell below the baseline
     // Horizontal stretch of the glyphs, for a logical font with an average character width.
     double xScale = 1.0;
-    // Advance of every CP1252 byte at the pixel size, before the stretch.
-    std::array<double, 256> advances{};
 };
 
 // The character height in dots of the default font (12 pt) at a resolution.
@@ -31,6 +28,10 @@ LogFont withDefaultHeight(const LogFont& font, int dpi);
 // The resolved font of a logical font, built once and kept for the life of the program (safe to
 // call from any thread). A height of 0 means the default size at the given resolution.
 const ResolvedFont& resolveFont(const LogFont& font, int dpi = 600);
+
+// The distance in dots the replay moves along the baseline when it draws CP1252 text: the sum
+// of the advances at the font's pixel size, stretched as the font asks.
+double textAdvance(const LogFont& font, std::string_view ansi, int dpi = 600);
 
 // CP1252 bytes as they are drawn: control characters become spaces, as a fixed-pitch printer
 // font shows them blank, so that what is measured is what is drawn.

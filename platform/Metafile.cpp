@@ -123,15 +123,14 @@ public:
         m_p.translate(op.x, op.y);
         if (op.font.escapement != 0)
             m_p.rotate(-op.font.escapement / 10.0);
-        if (font.xScale != 1.0)
-            m_p.scale(font.xScale, 1.0);
         if (op.opaque && !op.clip) {
             // Without a rectangle the background is the text's own cells.
-            double advance = 0;
-            for (const char c : op.text)
-                advance += font.advances[static_cast<unsigned char>(c)];
-            m_p.fillRect(QRectF(0, 0, advance, font.ascent + font.descent), toQColor(*op.opaque));
+            m_p.fillRect(
+                QRectF(0, 0, textAdvance(op.font, op.text, m_dpiY), font.ascent + font.descent),
+                toQColor(*op.opaque));
         }
+        if (font.xScale != 1.0)
+            m_p.scale(font.xScale, 1.0);
         m_p.setFont(font.font);
         m_p.setPen(toQColor(op.colour));
         m_p.drawText(QPointF(0, font.ascent), text);
@@ -341,11 +340,7 @@ int TMetafileCanvas::textHeight(std::string_view) const
 
 int measureTextWidth(const LogFont& font, std::string_view ansi)
 {
-    const ResolvedFont& resolved = resolveFont(font);
-    double advance = 0;
-    for (const char c : ansi)
-        advance += resolved.advances[static_cast<unsigned char>(c)];
-    return static_cast<int>(std::lround(advance * resolved.xScale));
+    return static_cast<int>(std::lround(textAdvance(font, ansi)));
 }
 
 int measureTextHeight(const LogFont& font)

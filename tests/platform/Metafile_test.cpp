@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -170,6 +171,17 @@ TEST(TextMeasurement, AverageWidthStretchesTheGlyphs)
     EXPECT_EQ(measureTextWidth(courier(-100, 90), std::string(10, 'x')), 900);
     // The height of a stretched font stays that of its em size.
     EXPECT_EQ(measureTextHeight(courier(-100, 30)), measureTextHeight(courier(-100)));
+}
+
+TEST(TextMeasurement, ExtremeSizesAreClamped)
+{
+    const int largest = measureTextWidth(courier(-16384), "W");
+    EXPECT_NEAR(largest, 16384 * 0.6, 2);
+    for (const LogFont& f : {courier(std::numeric_limits<int>::min()),
+                             courier(std::numeric_limits<int>::max()), courier(-1000000)})
+        EXPECT_EQ(measureTextWidth(f, "W"), largest) << f.height;
+    EXPECT_EQ(measureTextWidth(courier(-100, std::numeric_limits<int>::min()), ""), 0);
+    EXPECT_GT(measureTextWidth(courier(-1), "W"), 0);
 }
 
 TEST(TextMeasurement, CanvasUsesTwelvePointsAtThePageResolutionByDefault)
