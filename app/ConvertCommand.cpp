@@ -139,7 +139,8 @@ int runConvert(const ConvertOptions& options)
     std::optional<std::filesystem::path> controlCodes;
     if (options.controlCodes)
         controlCodes = std::filesystem::path(*options.controlCodes);
-    const EngineHost host{paths, prompts, fonts, oem, clock, &printer, options.debugMap, controlCodes};
+    const EngineHost host{paths,    prompts,          fonts,       oem, clock,
+                          &printer, options.debugMap, controlCodes};
 
     const std::filesystem::path dataFile(options.dataFile);
     if (!std::filesystem::is_regular_file(dataFile)) {
@@ -155,8 +156,8 @@ int runConvert(const ConvertOptions& options)
 
     try {
         TPageList pages;
-        TPrnDos engine(host, options.landscape, options.fontName, &percent, options.pdfType,
-                       title, pdf, options.leftOffset, pdf ? nullptr : &pages);
+        TPrnDos engine(host, options.landscape, options.fontName, &percent, options.pdfType, title,
+                       pdf, options.leftOffset, pdf ? nullptr : &pages);
         if (!engine.RunJob(dataFile)) {
             fail("impossibile leggere il file di lavoro " + options.dataFile);
             return 2;

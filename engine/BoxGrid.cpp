@@ -46,8 +46,17 @@ namespace spoolar {
 bool isBoxCharacter(std::uint8_t c)
 {
     switch (c) {
-    case 0xB3: case 0xB4: case 0xBF: case 0xC0: case 0xC1: case 0xC2:
-    case 0xC3: case 0xC4: case 0xC5: case 0xD9: case 0xDA:
+    case 0xB3:
+    case 0xB4:
+    case 0xBF:
+    case 0xC0:
+    case 0xC1:
+    case 0xC2:
+    case 0xC3:
+    case 0xC4:
+    case 0xC5:
+    case 0xD9:
+    case 0xDA:
         return true;
     default:
         return false;

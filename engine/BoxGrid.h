@@ -40,7 +40,11 @@ private:
 
 namespace spoolar {
 
-enum class BoxPass { Horizontal, Vertical };
+enum class BoxPass
+{
+    Horizontal,
+    Vertical
+};
 
 // What a box character contributes to a pass across its cell. The points are 0 = the start
 // edge (left, or upper), 1 = the centre, 2 = the end edge (right, or lower).
@@ -59,8 +63,7 @@ BoxRule boxRule(std::uint8_t character, BoxPass pass);
 bool isBoxCharacter(std::uint8_t character);
 
 // The pending segment of a pass: a run of joined parts along one row or column.
-template <typename T>
-class PendingSegment
+template <typename T> class PendingSegment
 {
 public:
     void add(T from, T to)
@@ -71,8 +74,7 @@ public:
         m_set = true;
     }
     // Calls draw(start, end) when a segment is pending, then forgets it.
-    template <typename Draw>
-    void flush(Draw&& draw)
+    template <typename Draw> void flush(Draw&& draw)
     {
         if (m_set)
             draw(m_start, m_end);

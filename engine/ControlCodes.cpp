@@ -13,7 +13,8 @@ ControlCodes ControlCodes::fromFile(const std::filesystem::path& file)
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return codes;
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string content((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     std::size_t start = 0;
     for (int index = 0; index < kCount && start < content.size(); ++index) {
         std::size_t end = content.find('\n', start);

@@ -30,7 +30,7 @@ public:
 
     struct Match
     {
-        int index = -1;        // 0..33, or -1
+        int index = -1;         // 0..33, or -1
         std::size_t length = 0; // bytes consumed from the position
     };
     // The first entry, in index order, whose bytes stand at pos. The centring entry compares its

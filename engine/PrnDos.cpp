@@ -22,7 +22,7 @@ std::string makeSample()
     for (char c = 'a'; c <= 'z'; ++c)
         block += c;
     block += "\xE0\xE8\xE9\xEC\xF2\xF9"; // à è é ì ò ù
-    block += '\x80';                   // €
+    block += '\x80';                     // €
     block += "@#";
     block += '\xA7'; // §
     block += "0123456789";

@@ -27,18 +27,18 @@ using TPageList = std::vector<std::unique_ptr<TMetafile>>;
 // fields; both fill the line and column counts.
 struct PITCHMETRICS
 {
-    std::int32_t fontHeight = 0;  // printer: negative character height
-    std::int32_t textHeight = 0;  // printer: text height = line height
-    std::int32_t charWidth = 0;   // printer: width of "W"
-    std::int32_t rows = 0;        // lines per portrait page
-    std::int32_t cols = 0;        // columns per portrait line
-    std::int32_t landRows = 0;    // lines per landscape page
-    std::int32_t landCols = 0;    // columns per landscape line
-    float lineHeight = 0;         // PDF: stretched line height
-    float fontSize = 0;           // PDF: font size
-    float lineRaw = 0;            // PDF: unstretched line height
-    float charWidthF = 0;         // PDF: character width
-    float baseline = 0;           // PDF: baseline offset
+    std::int32_t fontHeight = 0; // printer: negative character height
+    std::int32_t textHeight = 0; // printer: text height = line height
+    std::int32_t charWidth = 0;  // printer: width of "W"
+    std::int32_t rows = 0;       // lines per portrait page
+    std::int32_t cols = 0;       // columns per portrait line
+    std::int32_t landRows = 0;   // lines per landscape page
+    std::int32_t landCols = 0;   // columns per landscape line
+    float lineHeight = 0;        // PDF: stretched line height
+    float fontSize = 0;          // PDF: font size
+    float lineRaw = 0;           // PDF: unstretched line height
+    float charWidthF = 0;        // PDF: character width
+    float baseline = 0;          // PDF: baseline offset
 };
 
 struct CORNER

@@ -114,7 +114,8 @@ void TPrnDos::DrawBoxLinesPrinter()
                 segment.flush(draw);
                 continue;
             }
-            const std::int32_t points[3] = {cell->x, cell->x + cell->half, cell->x + 2 * cell->half};
+            const std::int32_t points[3] = {cell->x, cell->x + cell->half,
+                                            cell->x + 2 * cell->half};
             segment.add(points[rule.from], points[rule.to]);
             if (rule.drawAfter)
                 segment.flush(draw);
@@ -289,11 +290,11 @@ void TPrnDos::FillBoxes()
         // is dropped, and the frame is filled once.
         m_lBoxes.erase(m_lBoxes.begin());
         auto drawIfInside = [&](const BOXES& r) {
-            const bool inside =
-                m_bPdf ? (r.frect.left > fbox.left && r.frect.bottom > fbox.bottom &&
-                          r.frect.right < fbox.right && r.frect.top < fbox.top)
-                       : (r.rect.left > box.left && r.rect.top > box.top &&
-                          r.rect.right < box.right && r.rect.bottom < box.bottom);
+            const bool inside = m_bPdf
+                                    ? (r.frect.left > fbox.left && r.frect.bottom > fbox.bottom &&
+                                       r.frect.right < fbox.right && r.frect.top < fbox.top)
+                                    : (r.rect.left > box.left && r.rect.top > box.top &&
+                                       r.rect.right < box.right && r.rect.bottom < box.bottom);
             if (!inside)
                 return false;
             m_clBack = r.backColour;

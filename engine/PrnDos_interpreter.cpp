@@ -89,7 +89,8 @@ int TPrnDos::MatchControl(std::string_view line, std::size_t& pos)
     if (static_cast<std::uint8_t>(line[pos]) == kCommandFrame) {
         const std::size_t start = pos + 1;
         const std::size_t close = line.find(static_cast<char>(kCommandFrame), start);
-        const std::size_t available = (close == std::string_view::npos ? line.size() : close) - start;
+        const std::size_t available =
+            (close == std::string_view::npos ? line.size() : close) - start;
         if (available > kMaxCommand) {
             // No closing byte within the limit: the command ends there and the byte after it
             // is dropped.
@@ -274,7 +275,13 @@ double TPrnDos::ScanWidestLine()
                 continue;
             }
             switch (match.index) {
-            case 0: case 1: case 2: case 5: case 6: case 11: case 12:
+            case 0:
+            case 1:
+            case 2:
+            case 5:
+            case 6:
+            case 11:
+            case 12:
                 markers += static_cast<char>(match.index + 1);
                 break;
             default:

@@ -68,10 +68,10 @@ void TPrnDos::MeasurePitchesPdf()
         // The largest size on the 0.5 grid from 180 down whose sample is narrower than w: the
         // width grows with the size, so start at the computed size and step to the boundary.
         float size = 180;
-        HPDF_Page_SetFontAndSize(page, font, 1000);
-        const float unitWidth = HPDF_Page_TextWidth(page, sample.c_str());
-        if (unitWidth > 0) {
-            size = std::floor(w * 1000 / unitWidth * 2) / 2;
+        HPDF_Page_SetFontAndSize(page, font, 100);
+        const float hundredWidth = HPDF_Page_TextWidth(page, sample.c_str());
+        if (hundredWidth > 0) {
+            size = std::floor(w * 100 / hundredWidth * 2) / 2;
             size = std::clamp(size, 0.5f, 180.0f);
         }
         if (fits(size)) {
@@ -91,7 +91,8 @@ void TPrnDos::MeasurePitchesPdf()
         const float cw = HPDF_Page_TextWidth(page, "W");
         const auto rows = static_cast<std::int32_t>(h / lr);
         const auto cols = static_cast<std::int32_t>(w / cw);
-        const float l = rows > 0 ? lr + (h - static_cast<float>(rows) * lr) / static_cast<float>(rows) : lr;
+        const float l =
+            rows > 0 ? lr + (h - static_cast<float>(rows) * lr) / static_cast<float>(rows) : lr;
         const float b = xh / factors.xHeightDivisor + (l - lr) / 2;
 
         PITCHMETRICS& m = m_Metrics[i];

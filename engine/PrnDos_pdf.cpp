@@ -73,10 +73,10 @@ void TPrnDos::StartPdfJob()
     CreatePdfDoc();
     if (m_bPdfFailed)
         return;
-    m_pdfConformance = std::make_unique<PdfConformance>(
-        m_pdfDoc, m_iPdfType == 1   ? PdfType::PdfA1a
-                  : m_iPdfType == 2 ? PdfType::PdfA1b
-                                    : PdfType::Plain);
+    m_pdfConformance =
+        std::make_unique<PdfConformance>(m_pdfDoc, m_iPdfType == 1   ? PdfType::PdfA1a
+                                                   : m_iPdfType == 2 ? PdfType::PdfA1b
+                                                                     : PdfType::Plain);
     HPDF_SetCompressionMode(m_pdfDoc, HPDF_COMP_ALL);
     for (HPDF_Font font : m_PdfFonts->LoadFamily(m_pdfDoc, m_asFontName))
         m_pdfConformance->registerFont(font);

@@ -61,19 +61,42 @@ public:
         std::lock_guard lock(m_mutex);
         Entry& e = entry(key);
         double sum = 0;
+        for (const char c : ansi)
+            sum += cellAdvance(e, c);
+        return sum;
+    }
+
+    std::vector<double> offsets(const FontKey& key, std::string_view ansi)
+    {
+        std::lock_guard lock(m_mutex);
+        Entry& e = entry(key);
+        std::vector<double> out;
+        out.reserve(ansi.size());
+        double x = 0;
         for (const char c : ansi) {
-            double& a = e.advances[static_cast<unsigned char>(c)];
-            // Filled on first use: a character missing from the font loads a fallback font.
-            if (a < 0) {
-                const QString shown = displayText(std::string_view(&c, 1));
-                a = shown.isEmpty() ? 0.0 : e.metrics.horizontalAdvance(shown.at(0));
-            }
-            sum += a;
+            out.push_back(x);
+            x += cellAdvance(e, c);
         }
-        return sum * e.resolved.xScale;
+        return out;
     }
 
 private:
+    struct Entry;
+
+    // As GDI lays text out: each character advances a whole number of dots, its own advance
+    // (stretched as the font asks) rounded. Filled on first use: a character missing from the
+    // font loads a fallback font.
+    static double cellAdvance(Entry& e, char c)
+    {
+        double& a = e.advances[static_cast<unsigned char>(c)];
+        if (a < 0) {
+            const QString shown = displayText(std::string_view(&c, 1));
+            const double natural = shown.isEmpty() ? 0.0 : e.metrics.horizontalAdvance(shown.at(0));
+            a = std::round(natural * e.resolved.xScale);
+        }
+        return a;
+    }
+
     QString hostFamily(const std::string& family)
     {
         auto it = m_families.find(family);
@@ -88,7 +111,7 @@ private:
     {
         ResolvedFont resolved;
         QFontMetricsF metrics;
-        std::array<double, 256> advances; // before the stretch; negative until measured
+        std::array<double, 256> advances; // whole dots, stretched; negative until measured
     };
 
     Entry& entry(const FontKey& key)
@@ -131,6 +154,7 @@ private:
         auto e = std::unique_ptr<Entry>(new Entry{ResolvedFont{}, QFontMetricsF(font), {}});
         e->advances.fill(-1.0);
         e->resolved.font = font;
+        e->resolved.raw = QRawFont::fromFont(font);
         e->resolved.ascent = static_cast<int>(std::lround(e->metrics.ascent()));
         e->resolved.descent = static_cast<int>(std::lround(e->metrics.descent()));
         if (key.width != 0) {
@@ -198,6 +222,11 @@ const ResolvedFont& resolveFont(const LogFont& font, int dpi)
 double textAdvance(const LogFont& font, std::string_view ansi, int dpi)
 {
     return fontCache().advance(keyOf(font, dpi), ansi);
+}
+
+std::vector<double> characterOffsets(const LogFont& font, std::string_view ansi, int dpi)
+{
+    return fontCache().offsets(keyOf(font, dpi), ansi);
 }
 
 QString displayText(std::string_view ansi)

@@ -2,9 +2,11 @@
 #include "platform/Metafile.h"
 
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 
 #include <string_view>
+#include <vector>
 
 namespace spoolar {
 
@@ -13,6 +15,7 @@ namespace spoolar {
 struct ResolvedFont
 {
     QFont font;
+    QRawFont raw;    // the same font for drawing glyphs at given positions
     int ascent = 0;  // distance of the baseline below the top of the character cell
     int descent = 0; // distance of the bottom of the cell below the baseline
     // Horizontal stretch of the glyphs, for a logical font with an average character width.
@@ -29,9 +32,13 @@ LogFont withDefaultHeight(const LogFont& font, int dpi);
 // call from any thread). A height of 0 means the default size at the given resolution.
 const ResolvedFont& resolveFont(const LogFont& font, int dpi = 600);
 
-// The distance in dots the replay moves along the baseline when it draws CP1252 text: the sum
-// of the advances at the font's pixel size, stretched as the font asks.
+// The distance in dots the replay moves along the baseline when it draws CP1252 text: as GDI
+// does, the sum of each character's advance at the font's pixel size, stretched as the font
+// asks and rounded to whole dots.
 double textAdvance(const LogFont& font, std::string_view ansi, int dpi = 600);
+
+// Where each character starts along the baseline, in dots from the first.
+std::vector<double> characterOffsets(const LogFont& font, std::string_view ansi, int dpi = 600);
 
 // CP1252 bytes as they are drawn: control characters become spaces, as a fixed-pitch printer
 // font shows them blank, so that what is measured is what is drawn.

@@ -1,5 +1,8 @@
 #include "platform/Metafile.h"
 
+#include <QGlyphRun>
+#include <QRawFont>
+
 #include "platform/CodePage.h"
 #include "platform/FontCache.h"
 
@@ -131,9 +134,32 @@ public:
         }
         if (font.xScale != 1.0)
             m_p.scale(font.xScale, 1.0);
-        m_p.setFont(font.font);
         m_p.setPen(toQColor(op.colour));
-        m_p.drawText(QPointF(0, font.ascent), text);
+        // Each character at its whole-dot cell, as measured, so long runs do not drift.
+        const std::vector<double> offsets = characterOffsets(op.font, op.text, m_dpiY);
+        QList<quint32> glyphs =
+            font.raw.isValid() ? font.raw.glyphIndexesForString(text) : QList<quint32>{};
+        const bool allGlyphs = glyphs.size() == text.size() &&
+                               std::find(glyphs.begin(), glyphs.end(), 0u) == glyphs.end();
+        if (allGlyphs && static_cast<std::size_t>(glyphs.size()) == offsets.size()) {
+            QList<QPointF> positions;
+            positions.reserve(glyphs.size());
+            for (double x : offsets)
+                positions.append(QPointF(x / font.xScale, font.ascent));
+            QGlyphRun run;
+            run.setRawFont(font.raw);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            m_p.drawGlyphRun(QPointF(0, 0), run);
+        } else {
+            // A character the font lacks: let Qt find a fallback font, one cell at a time.
+            m_p.setFont(font.font);
+            for (qsizetype i = 0; i < text.size() && static_cast<std::size_t>(i) < offsets.size();
+                 ++i)
+                m_p.drawText(
+                    QPointF(offsets[static_cast<std::size_t>(i)] / font.xScale, font.ascent),
+                    QString(text.at(i)));
+        }
     }
 
     void operator()(const mfop::Image& op) const
