@@ -147,7 +147,8 @@ int runConvert(const ConvertOptions& options)
         fail("impossibile leggere il file di lavoro " + options.dataFile);
         return 2;
     }
-    const std::string title = options.title ? *options.title : dataFile.stem().string();
+    // Titles from the command line are UTF-8; the engine works in the Windows code page.
+    const std::string title = utf8ToAnsi(options.title ? *options.title : dataFile.stem().string());
     const bool pdf = !options.pngDir.has_value();
     FONTPERCENT percent;
 

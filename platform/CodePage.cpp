@@ -106,3 +106,28 @@ std::string ansiToUtf8(std::string_view ansi)
 }
 
 } // namespace spoolar
+
+namespace spoolar {
+
+std::string utf8ToAnsi(std::string_view utf8)
+{
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    if (text.contains(QChar::ReplacementCharacter))
+        return std::string(utf8); // not UTF-8: already 8-bit text
+    std::string result;
+    result.reserve(static_cast<std::size_t>(text.size()));
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        char mapped = '?';
+        for (int b = 0; b < 256; ++b) {
+            if (ansiToCodePoint(static_cast<unsigned char>(b)) == u) {
+                mapped = static_cast<char>(b);
+                break;
+            }
+        }
+        result += mapped;
+    }
+    return result;
+}
+
+} // namespace spoolar

@@ -28,5 +28,8 @@ private:
 // Windows-1252 bytes to Unicode, for the Qt boundary (undefined bytes keep their code point).
 QString ansiToQString(std::string_view ansi);
 std::string ansiToUtf8(std::string_view ansi);
+// UTF-8 to Windows-1252; characters CP1252 does not have become '?'. Bytes that are not valid
+// UTF-8 are taken as CP1252 already and kept.
+std::string utf8ToAnsi(std::string_view utf8);
 
 } // namespace spoolar

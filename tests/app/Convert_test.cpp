@@ -66,6 +66,19 @@ TEST_F(Convert, WritesThePdfItsReadyFileAndTheCopy)
               std::string::npos);
 }
 
+TEST_F(Convert, TitleFromTheCommandLineIsTakenAsUtf8)
+{
+    writeJob("j.dat", "x");
+    const Result r = run("--convert j.dat --title 'Città' " + codes());
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    // The host file name is UTF-8; Pdf.ok speaks the Windows code page of the producing programs.
+    EXPECT_NE(r.output.find("/Città_"), std::string::npos) << r.output;
+    std::ifstream ok(m_root / "c" / "SPOOL" / "Pdf.ok", std::ios::binary);
+    std::string announced;
+    std::getline(ok, announced);
+    EXPECT_EQ(announced.rfind("C:\\SPOOL\\PDF\\Citt\xE0_", 0), 0u) << announced;
+}
+
 TEST_F(Convert, RendersPrinterPagesAsImages)
 {
     writeJob("bolla.dat", "uno\x0C" "due\x0C" "tre");

@@ -54,6 +54,14 @@ TEST_F(Interpreter, CommandLongerThanLimitIsCutAndNextByteDropped)
     EXPECT_EQ(textOf(*pages[0]), "rest");
 }
 
+TEST_F(Interpreter, OverlongRunsAreCut)
+{
+    const TPageList pages = printPages(std::string(20000, 'x') + "\t");
+    const auto texts = opsOf<mfop::Text>(*pages[0]);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, std::string(16383, 'x'));
+}
+
 TEST_F(Interpreter, BoldSequencesSwitchTheFont)
 {
     const TPageList pages = printPages(esc::BOLD_ON + "A" + esc::BOLD_OFF + "B");

@@ -171,6 +171,16 @@ TEST_F(PdfOutput, MissingVariantsFallBack)
     HPDF_Free(doc);
 }
 
+TEST_F(PdfOutput, StyleChangesInMidPageKeepTheLine)
+{
+    // Each style change selects the font again; after the first line it must not send the pen
+    // back to the top of the page.
+    const auto pdf = writePdf("primo\r\n" + esc::BOLD_ON + "secondo" + esc::BOLD_OFF + "\r\n" +
+                              esc::COND_ON + "terzo");
+    const std::string text = capture("pdftotext -layout " + quoted(pdf) + " -");
+    EXPECT_NE(text.find("primo\nsecondo\nterzo"), std::string::npos) << text;
+}
+
 TEST_F(PdfOutput, EveryPageOfAJobIsWritten)
 {
     const auto pdf = writePdf("uno\x0C"
