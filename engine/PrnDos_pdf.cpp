@@ -41,6 +41,16 @@ void syncPath(const std::filesystem::path& path)
         ::close(fd);
     }
 }
+
+// The hidden name a file is written under before it is renamed into place: ".<name>.part".
+// Built by appending: g++ 12 at -O3 reports a false -Wrestrict for "." + name + ".part".
+std::filesystem::path partialPathOf(const std::filesystem::path& file)
+{
+    std::string name(1, '.');
+    name += file.filename().string();
+    name += ".part";
+    return file.parent_path() / name;
+}
 } // namespace
 
 void TPrnDos::CreatePdfDoc()
@@ -110,8 +120,7 @@ void TPrnDos::SavePdfJob()
 
     // Written under a temporary name and renamed when complete, so that no other program ever
     // sees half a PDF.
-    std::filesystem::path partial = target;
-    partial.replace_filename("." + target.filename().string() + ".part");
+    const std::filesystem::path partial = partialPathOf(target);
     try {
         HPDF_SaveToFile(m_pdfDoc, partial.c_str());
     } catch (...) {
@@ -135,8 +144,7 @@ void TPrnDos::SavePdfJob()
 
 void TPrnDos::WriteSpoolFileAtomically(const std::filesystem::path& file, std::string_view content)
 {
-    std::filesystem::path partial = file;
-    partial.replace_filename("." + file.filename().string() + ".part");
+    const std::filesystem::path partial = partialPathOf(file);
     std::FILE* out = std::fopen(partial.c_str(), "wb");
     if (!out)
         return;
