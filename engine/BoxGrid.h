@@ -88,3 +88,72 @@ private:
 };
 
 } // namespace spoolar
+
+#include <array>
+
+namespace spoolar {
+
+// Where the parts of a cell lie on a target, in its units: the row centre of a horizontal
+// pass, the start/centre/end points across a cell in each pass, and a column's x.
+template <typename T> struct BoxGeometry
+{
+    virtual ~BoxGeometry() = default;
+    virtual T rowCentre(int row) const = 0;
+    virtual std::array<T, 3> acrossRow(const CELL& cell) const = 0;
+    virtual T columnX(const CELL& cell) const = 0;
+    virtual std::array<T, 3> downColumn(const CELL& cell) const = 0;
+};
+
+// The two passes over the first rows x columns of the grid: horizontal(x0, x1, y) for each
+// joined run along a row, vertical(x, y0, y1) for each joined run down a column.
+template <typename T, typename Horizontal, typename Vertical>
+void traceBoxLines(const BoxGrid& grid, int rows, int columns, const BoxGeometry<T>& geometry,
+                   Horizontal&& horizontal, Vertical&& vertical)
+{
+    for (int i = 0; i < rows; ++i) {
+        const T y = geometry.rowCentre(i);
+        auto draw = [&](T x0, T x1) { horizontal(x0, x1, y); };
+        PendingSegment<T> segment;
+        for (int j = 0; j < columns; ++j) {
+            const CELL* cell = grid.at(i, j);
+            const BoxRule rule = boxRule(cell ? cell->character : 0, BoxPass::Horizontal);
+            if (rule.interrupts) {
+                segment.flush(draw);
+                continue;
+            }
+            const std::array<T, 3> points = geometry.acrossRow(*cell);
+            segment.add(points[static_cast<std::size_t>(rule.from)],
+                        points[static_cast<std::size_t>(rule.to)]);
+            if (rule.drawAfter)
+                segment.flush(draw);
+        }
+        segment.flush(draw);
+    }
+    for (int j = 0; j < columns; ++j) {
+        T x{};
+        auto draw = [&](T y0, T y1) { vertical(x, y0, y1); };
+        PendingSegment<T> segment;
+        for (int i = 0; i < rows; ++i) {
+            const CELL* cell = grid.at(i, j);
+            if (!cell) {
+                // An empty cell ends the run, drawn at the last x taken.
+                segment.flush(draw);
+                continue;
+            }
+            x = geometry.columnX(*cell);
+            const BoxRule rule = boxRule(cell->character, BoxPass::Vertical);
+            if (rule.interrupts) {
+                segment.flush(draw);
+                continue;
+            }
+            const std::array<T, 3> points = geometry.downColumn(*cell);
+            segment.add(points[static_cast<std::size_t>(rule.from)],
+                        points[static_cast<std::size_t>(rule.to)]);
+            if (rule.drawAfter)
+                segment.flush(draw);
+        }
+        segment.flush(draw);
+    }
+}
+
+} // namespace spoolar

@@ -96,117 +96,76 @@ void TPrnDos::WriteDebugMap()
 
 void TPrnDos::DrawBoxLinesPrinter()
 {
-    const std::int32_t rows = std::min(m_iRow, BoxGrid::kRows);
-    const std::int32_t cols = std::min(m_iMaxCols, BoxGrid::kColumns);
-    m_Canvas->setPenColour(clBlack);
+    // Printer dots, y downwards: rows are counted from the top margin.
+    struct Geometry : BoxGeometry<std::int32_t>
+    {
+        std::int32_t margin, lineHeight, halfLine;
+        Geometry(std::int32_t m, std::int32_t l, std::int32_t h)
+            : margin(m), lineHeight(l), halfLine(h)
+        {
+        }
+        std::int32_t rowCentre(int row) const override
+        {
+            return row * lineHeight + margin + halfLine;
+        }
+        std::array<std::int32_t, 3> acrossRow(const CELL& c) const override
+        {
+            return {c.x, c.x + c.half, c.x + 2 * c.half};
+        }
+        std::int32_t columnX(const CELL& c) const override { return c.x + c.half; }
+        std::array<std::int32_t, 3> downColumn(const CELL& c) const override
+        {
+            return {c.y, c.y + halfLine, c.y + 2 * halfLine};
+        }
+    } geometry(m_iMargin, m_iLineHeight, m_iHalfLineHeight);
 
-    for (std::int32_t i = 0; i < rows; ++i) {
-        const std::int32_t y = i * m_iLineHeight + m_iMargin + m_iHalfLineHeight;
-        auto draw = [&](std::int32_t x0, std::int32_t x1) {
+    m_Canvas->setPenColour(clBlack);
+    traceBoxLines<std::int32_t>(
+        m_Cells, std::min(m_iRow, BoxGrid::kRows), std::min(m_iMaxCols, BoxGrid::kColumns),
+        geometry,
+        [&](std::int32_t x0, std::int32_t x1, std::int32_t y) {
             m_Canvas->moveTo(x0, y);
             m_Canvas->lineTo(x1, y);
-        };
-        PendingSegment<std::int32_t> segment;
-        for (std::int32_t j = 0; j < cols; ++j) {
-            const CELL* cell = m_Cells.at(i, j);
-            const BoxRule rule = boxRule(cell ? cell->character : 0, BoxPass::Horizontal);
-            if (rule.interrupts) {
-                segment.flush(draw);
-                continue;
-            }
-            const std::int32_t points[3] = {cell->x, cell->x + cell->half,
-                                            cell->x + 2 * cell->half};
-            segment.add(points[rule.from], points[rule.to]);
-            if (rule.drawAfter)
-                segment.flush(draw);
-        }
-        segment.flush(draw);
-    }
-
-    for (std::int32_t j = 0; j < cols; ++j) {
-        std::int32_t x = 0;
-        auto draw = [&](std::int32_t y0, std::int32_t y1) {
+        },
+        [&](std::int32_t x, std::int32_t y0, std::int32_t y1) {
             m_Canvas->moveTo(x, y0);
             m_Canvas->lineTo(x, y1);
-        };
-        PendingSegment<std::int32_t> segment;
-        for (std::int32_t i = 0; i < rows; ++i) {
-            const CELL* cell = m_Cells.at(i, j);
-            if (!cell) {
-                segment.flush(draw);
-                continue;
-            }
-            x = cell->x + cell->half;
-            const BoxRule rule = boxRule(cell->character, BoxPass::Vertical);
-            if (rule.interrupts) {
-                segment.flush(draw);
-                continue;
-            }
-            const std::int32_t points[3] = {cell->y, cell->y + m_iHalfLineHeight,
-                                            cell->y + 2 * m_iHalfLineHeight};
-            segment.add(points[rule.from], points[rule.to]);
-            if (rule.drawAfter)
-                segment.flush(draw);
-        }
-        segment.flush(draw);
-    }
+        });
 }
 
 void TPrnDos::DrawBoxLinesPdf()
 {
-    const std::int32_t rows = std::min(m_iRow, BoxGrid::kRows);
-    const std::int32_t cols = std::min(m_iMaxCols, BoxGrid::kColumns);
+    // PDF units, y upwards: rows are counted down from the top of the printable area, and a
+    // cell's y is the bottom of its line.
+    struct Geometry : BoxGeometry<float>
+    {
+        float top, lineHeight, halfLine;
+        Geometry(float t, float l, float h) : top(t), lineHeight(l), halfLine(h) {}
+        float rowCentre(int row) const override
+        {
+            return top - static_cast<float>(row) * lineHeight - halfLine;
+        }
+        std::array<float, 3> acrossRow(const CELL& c) const override
+        {
+            return {c.fx, c.fx + c.fhalf, c.fx + 2 * c.fhalf};
+        }
+        float columnX(const CELL& c) const override { return c.fx + c.fhalf; }
+        std::array<float, 3> downColumn(const CELL& c) const override
+        {
+            return {c.fy + 2 * halfLine, c.fy + halfLine, c.fy};
+        }
+    } geometry(m_fPrintableHeight + m_fMargin, m_fLineHeight, m_fHalfLineHeight);
+
     auto line = [&](float x0, float y0, float x1, float y1) {
         TPdfFonts::SetStrokeColor(m_pdfPage, clBlack);
         HPDF_Page_MoveTo(m_pdfPage, x0, y0);
         HPDF_Page_LineTo(m_pdfPage, x1, y1);
         HPDF_Page_Stroke(m_pdfPage);
     };
-
-    for (std::int32_t i = 0; i < rows; ++i) {
-        const float y = m_fPrintableHeight + m_fMargin - static_cast<float>(i) * m_fLineHeight -
-                        m_fHalfLineHeight;
-        auto draw = [&](float x0, float x1) { line(x0, y, x1, y); };
-        PendingSegment<float> segment;
-        for (std::int32_t j = 0; j < cols; ++j) {
-            const CELL* cell = m_Cells.at(i, j);
-            const BoxRule rule = boxRule(cell ? cell->character : 0, BoxPass::Horizontal);
-            if (rule.interrupts) {
-                segment.flush(draw);
-                continue;
-            }
-            const float points[3] = {cell->fx, cell->fx + cell->fhalf, cell->fx + 2 * cell->fhalf};
-            segment.add(points[rule.from], points[rule.to]);
-            if (rule.drawAfter)
-                segment.flush(draw);
-        }
-        segment.flush(draw);
-    }
-
-    for (std::int32_t j = 0; j < cols; ++j) {
-        float x = 0;
-        auto draw = [&](float y0, float y1) { line(x, y0, x, y1); };
-        PendingSegment<float> segment;
-        for (std::int32_t i = 0; i < rows; ++i) {
-            const CELL* cell = m_Cells.at(i, j);
-            if (!cell) {
-                segment.flush(draw);
-                continue;
-            }
-            x = cell->fx + cell->fhalf;
-            const BoxRule rule = boxRule(cell->character, BoxPass::Vertical);
-            if (rule.interrupts) {
-                segment.flush(draw);
-                continue;
-            }
-            const float points[3] = {cell->fy + 2 * m_fHalfLineHeight, cell->fy + m_fHalfLineHeight,
-                                     cell->fy};
-            segment.add(points[rule.from], points[rule.to]);
-            if (rule.drawAfter)
-                segment.flush(draw);
-        }
-        segment.flush(draw);
-    }
+    traceBoxLines<float>(
+        m_Cells, std::min(m_iRow, BoxGrid::kRows), std::min(m_iMaxCols, BoxGrid::kColumns),
+        geometry, [&](float x0, float x1, float y) { line(x0, y, x1, y); },
+        [&](float x, float y0, float y1) { line(x, y0, x, y1); });
 }
 
 bool TPrnDos::FindBoxPrinter(std::int32_t left, std::int32_t top, IntRect& box) const
