@@ -48,6 +48,13 @@ void TPrnDos::MeasurePitchesPdf()
     CreatePdfDoc();
     if (m_bPdfFailed)
         return;
+    // The measuring document is released however measuring ends: a libharu error (a family
+    // without font files, for one) throws out of the constructor, and no destructor runs then.
+    struct MeasuringDoc
+    {
+        TPrnDos& engine;
+        ~MeasuringDoc() { engine.FreePdfDoc(); }
+    } measuringDoc{*this};
     FamilyFactors factors = familyFactors(m_asFontName);
     m_PdfFonts->LoadFamily(m_pdfDoc, m_asFontName);
     const HPDF_Font font = m_PdfFonts->GetFont(m_asFontName, false, true);
@@ -106,7 +113,6 @@ void TPrnDos::MeasurePitchesPdf()
         m.charWidthF = cw;
         m.baseline = b;
     }
-    FreePdfDoc();
 }
 
 void TPrnDos::MeasurePitchesPrinter()
