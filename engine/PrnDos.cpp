@@ -74,7 +74,13 @@ TPrnDos::TPrnDos(const EngineHost& host, bool landscape, std::string fontName,
     if (m_Printer)
         m_Printer->setTitle(m_asTitle);
 
-    MeasurePitches();
+    try {
+        MeasurePitches();
+    } catch (...) {
+        // A constructor that throws runs no destructor: release the measuring document here.
+        FreePdfDoc();
+        throw;
+    }
 
     if (!m_bPdf) {
         m_Printer->setOrientation(m_bLandscape ? Orientation::Landscape : Orientation::Portrait);
