@@ -1,0 +1,38 @@
+#pragma once
+#include "platform/Spooler.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace spoolar {
+
+// The printers of the host through the CUPS server that libcups is configured for (the
+// CUPS_SERVER environment, ~/.cups/client.conf, else the local scheduler). Every request opens
+// its own connection with a bounded connect and I/O timeout, so an absent or stuck server makes
+// the calls fail quickly instead of hanging; libcups never asks for a password.
+class CupsSpooler : public ISpooler
+{
+public:
+    CupsSpooler() = default;
+
+    std::vector<std::string> printerNames() override;
+    std::optional<std::string> defaultPrinter() override;
+    std::optional<PrinterInfo> printerInfo(std::string_view name) override;
+    bool setComment(std::string_view name, std::string_view comment) override;
+    bool supportsCollate(std::string_view name) override;
+    bool setDefaultCollate(std::string_view name, bool collate) override;
+    std::unique_ptr<IRawDocument> startRawDocument(std::string_view name,
+                                                   std::string_view title) override;
+    std::unique_ptr<IPrinterDevice> openDevice(std::string_view name) override;
+
+    // Whether copies are collated by default on the printer; nothing when it cannot be read.
+    std::optional<bool> defaultCollate(std::string_view name);
+    // Whether the printer exists and accepts jobs now.
+    bool acceptsJobs(std::string_view name);
+
+    // Driver name reported for a queue that takes the bytes as they are (no PPD).
+    static constexpr const char* genericTextDriver = "Generic / Text Only";
+};
+
+} // namespace spoolar
