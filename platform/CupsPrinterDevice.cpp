@@ -4,11 +4,12 @@
 #include "platform/CupsSpooler.h"
 #include "platform/Spooler.h"
 
+#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <cups/cups.h>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int fallbackResolution = 600;
 
-std::string quoted(const std::string& name)
+std::string inQuotes(const std::string& name)
 {
     return "\"" + name + "\"";
 }
@@ -30,19 +31,30 @@ std::string quoted(const std::string& name)
 std::unique_ptr<CupsPrinterDevice>
 CupsPrinterDevice::open(const std::string& name, std::optional<int> resolution, Collation collation)
 {
+    // The queue's A4 layout as Qt reads it from the driver: the margins are the unprintable
+    // borders of the sheet.
+    QPageLayout layout;
+    {
+        QPrinter queue(QPrinter::HighResolution);
+        const QString printerName = QString::fromStdString(name);
+        queue.setPrinterName(printerName);
+        // Qt keeps the previous printer (the default one) when it does not know the name.
+        if (queue.outputFormat() != QPrinter::NativeFormat || queue.printerName() != printerName)
+            return nullptr;
+        queue.setPageSize(QPageSize(QPageSize::A4));
+        queue.setPageOrientation(QPageLayout::Portrait);
+        queue.setFullPage(false);
+        layout = queue.pageLayout();
+    }
+
+    // Qt's own CUPS submission neither reports a refused job nor can it be aborted (the job is
+    // sent when the painter ends, aborted or not): render to PDF and send it ourselves.
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    const QString printerName = QString::fromStdString(name);
-    printer->setPrinterName(printerName);
-    // Qt keeps the previous printer (the default one) when it does not know the name: printing
-    // would silently go elsewhere.
-    if (printer->outputFormat() != QPrinter::NativeFormat || printer->printerName() != printerName)
-        return nullptr;
+    printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setResolution(resolution.value_or(fallbackResolution));
-    printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setPageOrientation(QPageLayout::Portrait);
+    printer->setPageLayout(layout);
     printer->setFullPage(false);
-    printer->setCopyCount(1);
-    printer->setCollateCopies(collation == Collation::Collated);
+    printer->setColorMode(QPrinter::Color);
     return std::unique_ptr<CupsPrinterDevice>(
         new CupsPrinterDevice(name, resolution, collation, std::move(printer)));
 }
@@ -77,8 +89,8 @@ void CupsPrinterDevice::setTitle(std::string_view title)
 void CupsPrinterDevice::setOrientation(Orientation orientation)
 {
     m_orientation = orientation;
-    // Qt keeps the driver's margins as they are on the turned page (its minimum margins do not
-    // turn with the sheet); CUPS fits the landscape page onto the sheet.
+    // Qt keeps the driver's margins as they are on the turned page; CUPS fits the landscape
+    // page onto the sheet.
     m_printer->setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                         : QPageLayout::Portrait);
 }
@@ -86,7 +98,6 @@ void CupsPrinterDevice::setOrientation(Orientation orientation)
 void CupsPrinterDevice::setCopies(int copies)
 {
     m_copies = std::max(1, copies);
-    m_printer->setCopyCount(m_copies);
 }
 
 int CupsPrinterDevice::resolution() const
@@ -107,7 +118,7 @@ int CupsPrinterDevice::pageHeight() const
 void CupsPrinterDevice::checkQueue() const
 {
     if (!CupsSpooler().acceptsJobs(m_name))
-        throw PrinterError("La stampante " + quoted(m_name) +
+        throw PrinterError("La stampante " + inQuotes(m_name) +
                            " non esiste, non accetta stampe o il server di stampa non risponde");
 }
 
@@ -115,15 +126,20 @@ void CupsPrinterDevice::beginDoc()
 {
     if (m_painter)
         throw std::logic_error("CupsPrinterDevice: beginDoc while a document is open");
-    // Qt renders into a local file first and talks to CUPS only when the document ends: a
-    // queue that is gone or a server that is down would be found out only then.
+    // The job is sent only when the document ends: find out a missing queue or a server that
+    // is down before the pages are drawn.
     checkQueue();
+
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/spoolar-XXXXXX.pdf");
+    if (!file->open())
+        throw PrinterError("Impossibile creare il file temporaneo di stampa per la stampante " +
+                           inQuotes(m_name));
+    m_printer->setOutputFileName(file->fileName());
     m_printer->setDocName(ansiToQString(m_title));
-    m_printer->setCopyCount(m_copies);
-    m_printer->setCollateCopies(m_collation == Collation::Collated);
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(m_printer.get()))
-        throw PrinterError("Impossibile iniziare la stampa sulla stampante " + quoted(m_name));
+        throw PrinterError("Impossibile iniziare la stampa sulla stampante " + inQuotes(m_name));
+    m_file = std::move(file);
     m_painter = std::move(painter);
 }
 
@@ -132,7 +148,7 @@ void CupsPrinterDevice::newPage()
     if (!m_painter)
         throw std::logic_error("CupsPrinterDevice: newPage without beginDoc");
     if (!m_printer->newPage())
-        throw PrinterError("Impossibile aggiungere una pagina sulla stampante " + quoted(m_name));
+        throw PrinterError("Impossibile aggiungere una pagina sulla stampante " + inQuotes(m_name));
 }
 
 void CupsPrinterDevice::drawPage(const TMetafile& page)
@@ -152,21 +168,50 @@ void CupsPrinterDevice::endDoc()
 {
     if (!m_painter)
         throw std::logic_error("CupsPrinterDevice: endDoc without beginDoc");
-    try {
-        checkQueue();
-    } catch (const PrinterError&) {
-        abortDoc();
-        throw;
-    }
-    // The check above leaves libcups' last status at success; ending the painter submits the
-    // job through libcups in this thread (cupsPrintFile), which sets it again. Qt itself does
-    // not report whether CUPS took the job.
     const bool ended = m_painter->end();
     m_painter.reset();
-    const ipp_status_t status = cupsLastError();
-    if (!ended || status > IPP_STATUS_OK_CONFLICTING)
-        throw PrinterError("La stampante " + quoted(m_name) +
-                           " non ha accettato la stampa: " + cupsLastErrorString());
+    std::unique_ptr<QTemporaryFile> file = std::move(m_file);
+    if (!ended)
+        throw PrinterError("Impossibile completare il documento per la stampante " +
+                           inQuotes(m_name));
+    submit(*file);
+}
+
+void CupsPrinterDevice::submit(QTemporaryFile& file)
+{
+    const CupsSpooler::JobOptions options = {
+        {"copies", std::to_string(m_copies)},
+        {"multiple-document-handling", m_collation == Collation::Collated
+                                           ? "separate-documents-collated-copies"
+                                           : "separate-documents-uncollated-copies"},
+        {"media", "iso_a4_210x297mm"},
+    };
+    std::unique_ptr<IRawDocument> job =
+        CupsSpooler().startDocument(m_name, m_title, "application/pdf", options);
+    if (!job)
+        throw PrinterError("La stampante " + inQuotes(m_name) +
+                           " non esiste, non accetta stampe o il server di stampa non risponde");
+
+    // Qt wrote the PDF through its own handle: read it from the start.
+    file.close();
+    if (!file.open()) {
+        job->abort();
+        throw PrinterError("Impossibile leggere il file temporaneo di stampa");
+    }
+    char buffer[65536];
+    for (;;) {
+        const qint64 n = file.read(buffer, sizeof buffer);
+        if (n < 0) {
+            job->abort();
+            throw PrinterError("Impossibile leggere il file temporaneo di stampa");
+        }
+        if (n == 0)
+            break;
+        if (!job->write(std::string_view(buffer, static_cast<std::size_t>(n))))
+            throw PrinterError("Invio della stampa interrotto sulla stampante " + inQuotes(m_name));
+    }
+    if (!job->finish())
+        throw PrinterError("La stampante " + inQuotes(m_name) + " non ha accettato la stampa");
 }
 
 void CupsPrinterDevice::abortDoc()
@@ -177,6 +222,7 @@ void CupsPrinterDevice::abortDoc()
     m_printer->abort();
     m_painter->end();
     m_painter.reset();
+    m_file.reset();
 }
 
 } // namespace spoolar

@@ -7,6 +7,7 @@
 
 class QPainter;
 class QPrinter;
+class QTemporaryFile;
 
 namespace spoolar {
 
@@ -17,8 +18,10 @@ enum class Collation
 };
 
 // A CUPS queue as the engine's printer: pages are played onto a QPrinter in high resolution
-// on that queue (Qt renders them to PDF and submits the job to CUPS when the document ends).
-// The origin of a page is the top-left corner of the printable area of an A4 sheet.
+// with the queue's A4 page layout (its unprintable margins from the driver); the document is
+// rendered to a PDF file and sent to the queue as one job when it ends, so that an aborted
+// document prints nothing and a refused job is known. The origin of a page is the top-left
+// corner of the printable area.
 class CupsPrinterDevice : public IPrinterDevice
 {
 public:
@@ -55,6 +58,8 @@ private:
                       std::unique_ptr<QPrinter> printer);
     // Throws PrinterError when the queue cannot take a job now.
     void checkQueue() const;
+    // Sends the rendered document; throws PrinterError when CUPS does not accept it.
+    void submit(QTemporaryFile& file);
 
     std::string m_name;
     std::optional<int> m_resolution;
@@ -63,6 +68,7 @@ private:
     Orientation m_orientation = Orientation::Portrait;
     int m_copies = 1;
     std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QTemporaryFile> m_file;
     std::unique_ptr<QPainter> m_painter;
 };
 

@@ -127,15 +127,15 @@ bool modifyPrinter(std::string_view name, const std::function<void(ipp_t*)>& add
     return send(http.get(), std::move(request), "/admin/") != nullptr;
 }
 
-// A raw job on its way: the document request stays open while bytes are written.
-class CupsRawDocument : public IRawDocument
+// A job on its way: the document request stays open while bytes are written.
+class CupsDocument : public IRawDocument
 {
 public:
-    CupsRawDocument(Http http, std::string printer, int jobId)
+    CupsDocument(Http http, std::string printer, int jobId)
         : m_http(std::move(http)), m_printer(std::move(printer)), m_jobId(jobId)
     {
     }
-    ~CupsRawDocument() override
+    ~CupsDocument() override
     {
         if (m_state == State::Open)
             abort();
@@ -319,6 +319,13 @@ bool CupsSpooler::setDefaultCollate(std::string_view name, bool collate)
 std::unique_ptr<IRawDocument> CupsSpooler::startRawDocument(std::string_view name,
                                                             std::string_view title)
 {
+    return startDocument(name, title, CUPS_FORMAT_RAW, {});
+}
+
+std::unique_ptr<IRawDocument> CupsSpooler::startDocument(std::string_view name,
+                                                         std::string_view title, const char* format,
+                                                         const JobOptions& options)
+{
     if (name.empty())
         return nullptr;
     Http http = connectServer();
@@ -326,17 +333,25 @@ std::unique_ptr<IRawDocument> CupsSpooler::startRawDocument(std::string_view nam
         return nullptr;
     const std::string printer(name);
     const std::string jobName = ansiToUtf8(title);
-    const int jobId = cupsCreateJob(http.get(), printer.c_str(), jobName.c_str(), 0, nullptr);
+
+    cups_option_t* cupsOptions = nullptr;
+    int count = 0;
+    for (const auto& [option, value] : options)
+        count = cupsAddOption(option.c_str(), value.c_str(), count, &cupsOptions);
+    const int jobId =
+        cupsCreateJob(http.get(), printer.c_str(), jobName.c_str(), count, cupsOptions);
+    cupsFreeOptions(count, cupsOptions);
     if (jobId <= 0)
         return nullptr;
-    if (cupsStartDocument(http.get(), printer.c_str(), jobId, jobName.c_str(), CUPS_FORMAT_RAW,
-                          1) != HTTP_STATUS_CONTINUE) {
+
+    if (cupsStartDocument(http.get(), printer.c_str(), jobId, jobName.c_str(), format, 1) !=
+        HTTP_STATUS_CONTINUE) {
         http.reset();
         if (Http other = connectServer())
             cupsCancelJob2(other.get(), printer.c_str(), jobId, 0);
         return nullptr;
     }
-    return std::make_unique<CupsRawDocument>(std::move(http), printer, jobId);
+    return std::make_unique<CupsDocument>(std::move(http), printer, jobId);
 }
 
 std::unique_ptr<IPrinterDevice> CupsSpooler::openDevice(std::string_view name)

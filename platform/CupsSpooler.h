@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace spoolar {
 
@@ -28,6 +30,13 @@ public:
 
     // Whether copies are collated by default on the printer; nothing when it cannot be read.
     std::optional<bool> defaultCollate(std::string_view name);
+    // Job options as lp -o gives them (name, value), e.g. {"copies", "2"}.
+    using JobOptions = std::vector<std::pair<std::string, std::string>>;
+    // Starts a job of one document in the given MIME type (e.g. "application/pdf"); null when
+    // the printer cannot be opened or refuses the job. The title is in the ANSI code page.
+    std::unique_ptr<IRawDocument> startDocument(std::string_view name, std::string_view title,
+                                                const char* format, const JobOptions& options);
+
     // Whether the printer exists and accepts jobs now.
     bool acceptsJobs(std::string_view name);
 

@@ -169,16 +169,23 @@ int pdfPages(const std::string& path)
     return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
 }
 
-// The attributes of the newest job of a queue, completed or not.
-std::map<std::string, std::string> lastJobAttributes(const std::string& queue)
+// The id of the newest job of a queue, completed or not; 0 when it has none.
+int lastJobId(const std::string& queue)
 {
-    std::map<std::string, std::string> result;
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
     int id = 0;
     for (int i = 0; i < count; ++i)
         id = std::max(id, jobs[i].id);
     cupsFreeJobs(count, jobs);
+    return id;
+}
+
+// The attributes of the newest job of a queue.
+std::map<std::string, std::string> lastJobAttributes(const std::string& queue)
+{
+    std::map<std::string, std::string> result;
+    const int id = lastJobId(queue);
     if (id == 0)
         return result;
 
@@ -464,6 +471,27 @@ TEST_F(CupsSpoolerTest, DocumentOfThreePagesIsOneJob)
     EXPECT_EQ(job.at("job-name"), "Fattura n\xC2\xB0 12");
 }
 
+TEST_F(CupsSpoolerTest, LandscapeDocumentPrintsOnTheTurnedPage)
+{
+    std::unique_ptr<IPrinterDevice> device = m_spooler.openDevice("PDF");
+    ASSERT_TRUE(device);
+    device->setOrientation(Orientation::Landscape);
+    device->beginDoc();
+    TMetafile page(device->pageWidth(), device->pageHeight(), 600, 600);
+    TMetafileCanvas canvas(page);
+    canvas.textOut(device->pageWidth() - 1500, 100, "ANGOLO");
+    device->drawPage(page);
+    device->endDoc();
+    ASSERT_TRUE(s_server->waitForJobs());
+
+    const std::string out = s_server->outputPath("PDF");
+    EXPECT_EQ(pdfPages(out), 1);
+    EXPECT_NE(pdfText(out).find("ANGOLO"), std::string::npos);
+    // CUPS turns the page onto the A4 sheet of the queue.
+    const std::string info = CupsServer::run({"pdfinfo", out}).output;
+    EXPECT_NE(info.find("595 x 842"), std::string::npos) << info;
+}
+
 TEST_F(CupsSpoolerTest, CopiesAndCollationReachTheJob)
 {
     struct Case
@@ -490,13 +518,37 @@ TEST_F(CupsSpoolerTest, CopiesAndCollationReachTheJob)
     }
 }
 
-TEST_F(CupsSpoolerTest, BeginDocFailsWhenTheQueueIsGone)
+TEST_F(CupsSpoolerTest, AbortedDocumentSubmitsNoJob)
+{
+    const int before = lastJobId("PDF");
+    {
+        std::unique_ptr<IPrinterDevice> device = m_spooler.openDevice("PDF");
+        ASSERT_TRUE(device);
+        device->beginDoc();
+        device->drawPage(textPage("PAGINA 1"));
+        device->abortDoc();
+        // A document left open when the device goes is not printed either.
+        device->beginDoc();
+        device->drawPage(textPage("PAGINA 1"));
+    }
+    ASSERT_TRUE(s_server->waitForJobs());
+    EXPECT_EQ(lastJobId("PDF"), before);
+}
+
+TEST_F(CupsSpoolerTest, PrintingFailsWhenTheQueueIsGone)
 {
     ASSERT_TRUE(s_server->addQueue("Sparita", CupsServer::Queue::Pdf));
-    std::unique_ptr<IPrinterDevice> device = m_spooler.openDevice("Sparita");
-    ASSERT_TRUE(device);
+    std::unique_ptr<IPrinterDevice> beforeBegin = m_spooler.openDevice("Sparita");
+    std::unique_ptr<IPrinterDevice> beforeEnd = m_spooler.openDevice("Sparita");
+    ASSERT_TRUE(beforeBegin && beforeEnd);
+    beforeEnd->beginDoc();
+    beforeEnd->drawPage(textPage("PAGINA 1"));
     ASSERT_TRUE(s_server->removeQueue("Sparita"));
-    EXPECT_THROW(device->beginDoc(), PrinterError);
+
+    EXPECT_THROW(beforeBegin->beginDoc(), PrinterError);
+    EXPECT_THROW(beforeEnd->endDoc(), PrinterError);
+    // The failed document is closed: the device can start again (and fail again).
+    EXPECT_THROW(beforeEnd->beginDoc(), PrinterError);
 }
 
 // ---------------------------------------------------------------------------------------------
