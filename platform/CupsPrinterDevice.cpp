@@ -5,21 +5,17 @@
 #include "platform/Spooler.h"
 
 #include <QDir>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 #include <utility>
 
 namespace spoolar {
 namespace {
-
-constexpr int fallbackResolution = 600;
 
 std::string inQuotes(const std::string& name)
 {
@@ -28,42 +24,12 @@ std::string inQuotes(const std::string& name)
 
 } // namespace
 
-std::unique_ptr<CupsPrinterDevice>
-CupsPrinterDevice::open(const std::string& name, std::optional<int> resolution, Collation collation)
-{
-    // The queue's A4 layout as Qt reads it from the driver: the margins are the unprintable
-    // borders of the sheet.
-    QPageLayout layout;
-    {
-        QPrinter queue(QPrinter::HighResolution);
-        const QString printerName = QString::fromStdString(name);
-        queue.setPrinterName(printerName);
-        // Qt keeps the previous printer (the default one) when it does not know the name.
-        if (queue.outputFormat() != QPrinter::NativeFormat || queue.printerName() != printerName)
-            return nullptr;
-        queue.setPageSize(QPageSize(QPageSize::A4));
-        queue.setPageOrientation(QPageLayout::Portrait);
-        queue.setFullPage(false);
-        layout = queue.pageLayout();
-    }
-
-    // Qt's own CUPS submission neither reports a refused job nor can it be aborted (the job is
-    // sent when the painter ends, aborted or not): render to PDF and send it ourselves.
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setResolution(resolution.value_or(fallbackResolution));
-    printer->setPageLayout(layout);
-    printer->setFullPage(false);
-    printer->setColorMode(QPrinter::Color);
-    return std::unique_ptr<CupsPrinterDevice>(
-        new CupsPrinterDevice(name, resolution, collation, std::move(printer)));
-}
-
 CupsPrinterDevice::CupsPrinterDevice(std::string name, std::optional<int> resolution,
-                                     Collation collation, std::unique_ptr<QPrinter> printer)
+                                     Collation collation, const QMarginsF& a4Margins)
     : m_name(std::move(name)), m_resolution(resolution), m_collation(collation),
-      m_printer(std::move(printer))
+      m_a4Margins(a4Margins)
 {
+    setOrientation(Orientation::Portrait);
 }
 
 CupsPrinterDevice::~CupsPrinterDevice()
@@ -76,23 +42,25 @@ std::optional<DeviceMode> CupsPrinterDevice::defaultDeviceMode() const
 {
     // Without a resolution of the driver the engine lays out at 600 dpi with no margin.
     if (!m_resolution)
-        return DeviceMode{fallbackResolution, 0};
+        return DeviceMode{600, 0};
     return DeviceMode{*m_resolution, *m_resolution};
-}
-
-void CupsPrinterDevice::setTitle(std::string_view title)
-{
-    m_title = title;
-    m_printer->setDocName(ansiToQString(m_title));
 }
 
 void CupsPrinterDevice::setOrientation(Orientation orientation)
 {
     m_orientation = orientation;
-    // Qt keeps the driver's margins as they are on the turned page; CUPS fits the landscape
-    // page onto the sheet.
-    m_printer->setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                                        : QPageLayout::Portrait);
+    // The unprintable borders belong to the sheet: on a landscape page they are the portrait
+    // ones turned a quarter counter-clockwise, as drivers turn landscape pages.
+    QMarginsF margins = m_a4Margins;
+    if (orientation == Orientation::Landscape)
+        margins = QMarginsF(margins.bottom(), margins.left(), margins.top(), margins.right());
+    m_layout = QPageLayout(QPageSize(QPageSize::A4),
+                           orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                 : QPageLayout::Portrait,
+                           margins, QPageLayout::Millimeter);
+    m_layout.setMode(QPageLayout::StandardMode);
+    if (m_writer)
+        m_writer->setPageLayout(m_layout);
 }
 
 void CupsPrinterDevice::setCopies(int copies)
@@ -100,19 +68,14 @@ void CupsPrinterDevice::setCopies(int copies)
     m_copies = std::max(1, copies);
 }
 
-int CupsPrinterDevice::resolution() const
-{
-    return m_printer->resolution();
-}
-
 int CupsPrinterDevice::pageWidth() const
 {
-    return static_cast<int>(std::lround(m_printer->pageRect(QPrinter::DevicePixel).width()));
+    return m_layout.paintRectPixels(resolution()).width();
 }
 
 int CupsPrinterDevice::pageHeight() const
 {
-    return static_cast<int>(std::lround(m_printer->pageRect(QPrinter::DevicePixel).height()));
+    return m_layout.paintRectPixels(resolution()).height();
 }
 
 void CupsPrinterDevice::checkQueue() const
@@ -134,12 +97,16 @@ void CupsPrinterDevice::beginDoc()
     if (!file->open())
         throw PrinterError("Impossibile creare il file temporaneo di stampa per la stampante " +
                            inQuotes(m_name));
-    m_printer->setOutputFileName(file->fileName());
-    m_printer->setDocName(ansiToQString(m_title));
+    auto writer = std::make_unique<QPdfWriter>(file.get());
+    writer->setResolution(resolution());
+    writer->setPageLayout(m_layout);
+    writer->setTitle(ansiToQString(m_title));
+    writer->setCreator(QStringLiteral("Spoolar"));
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(m_printer.get()))
+    if (!painter->begin(writer.get()))
         throw PrinterError("Impossibile iniziare la stampa sulla stampante " + inQuotes(m_name));
     m_file = std::move(file);
+    m_writer = std::move(writer);
     m_painter = std::move(painter);
 }
 
@@ -147,7 +114,7 @@ void CupsPrinterDevice::newPage()
 {
     if (!m_painter)
         throw std::logic_error("CupsPrinterDevice: newPage without beginDoc");
-    if (!m_printer->newPage())
+    if (!m_writer->newPage())
         throw PrinterError("Impossibile aggiungere una pagina sulla stampante " + inQuotes(m_name));
 }
 
@@ -156,7 +123,7 @@ void CupsPrinterDevice::drawPage(const TMetafile& page)
     if (!m_painter)
         throw std::logic_error("CupsPrinterDevice: drawPage without beginDoc");
     // The page is recorded in its own dots; the painter's unit is a device pixel.
-    const double deviceDpi = m_printer->resolution();
+    const double deviceDpi = resolution();
     m_painter->save();
     if (page.dpiX() > 0 && page.dpiY() > 0)
         m_painter->scale(deviceDpi / page.dpiX(), deviceDpi / page.dpiY());
@@ -170,7 +137,8 @@ void CupsPrinterDevice::endDoc()
         throw std::logic_error("CupsPrinterDevice: endDoc without beginDoc");
     const bool ended = m_painter->end();
     m_painter.reset();
-    std::unique_ptr<QTemporaryFile> file = std::move(m_file);
+    m_writer.reset();
+    const std::unique_ptr<QTemporaryFile> file = std::move(m_file);
     if (!ended)
         throw PrinterError("Impossibile completare il documento per la stampante " +
                            inQuotes(m_name));
@@ -192,9 +160,7 @@ void CupsPrinterDevice::submit(QTemporaryFile& file)
         throw PrinterError("La stampante " + inQuotes(m_name) +
                            " non esiste, non accetta stampe o il server di stampa non risponde");
 
-    // Qt wrote the PDF through its own handle: read it from the start.
-    file.close();
-    if (!file.open()) {
+    if (!file.seek(0)) {
         job->abort();
         throw PrinterError("Impossibile leggere il file temporaneo di stampa");
     }
@@ -219,9 +185,9 @@ void CupsPrinterDevice::abortDoc()
     // Also called from clean-up paths where no document is open.
     if (!m_painter)
         return;
-    m_printer->abort();
     m_painter->end();
     m_painter.reset();
+    m_writer.reset();
     m_file.reset();
 }
 

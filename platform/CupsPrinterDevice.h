@@ -1,12 +1,15 @@
 #pragma once
 #include "platform/PrinterDevice.h"
 
+#include <QMarginsF>
+#include <QPageLayout>
+
 #include <memory>
 #include <optional>
 #include <string>
 
 class QPainter;
-class QPrinter;
+class QPdfWriter;
 class QTemporaryFile;
 
 namespace spoolar {
@@ -17,25 +20,25 @@ enum class Collation
     Collated
 };
 
-// A CUPS queue as the engine's printer: pages are played onto a QPrinter in high resolution
-// with the queue's A4 page layout (its unprintable margins from the driver); the document is
-// rendered to a PDF file and sent to the queue as one job when it ends, so that an aborted
-// document prints nothing and a refused job is known. The origin of a page is the top-left
-// corner of the printable area.
+// A CUPS queue as the engine's printer. The pages are played with QPainter onto an A4 PDF
+// document at the printer's resolution, whose origin is the top-left corner of the printable
+// area (the driver's unprintable margins); when the document ends it goes to the queue as one
+// job. Nothing reaches the queue before that, so an aborted document prints nothing, and a job
+// that CUPS refuses is reported.
 class CupsPrinterDevice : public IPrinterDevice
 {
 public:
-    // The queue's default resolution (printer-resolution-default) when it has one; without it
-    // the device prints at 600 dpi and reports a device mode with no vertical resolution.
-    // Null when Qt does not know the queue.
-    static std::unique_ptr<CupsPrinterDevice>
-    open(const std::string& name, std::optional<int> resolution, Collation collation);
+    // resolution: the queue's default (printer-resolution-default); without it the device
+    // prints at 600 dpi and reports a device mode with no vertical resolution. a4Margins: the
+    // unprintable borders of a portrait A4 sheet in millimetres.
+    CupsPrinterDevice(std::string name, std::optional<int> resolution, Collation collation,
+                      const QMarginsF& a4Margins);
     ~CupsPrinterDevice() override;
 
     std::string name() const override { return m_name; }
     std::optional<DeviceMode> defaultDeviceMode() const override;
 
-    void setTitle(std::string_view title) override;
+    void setTitle(std::string_view title) override { m_title = title; }
     std::string title() const override { return m_title; }
     void setOrientation(Orientation orientation) override;
     Orientation orientation() const override { return m_orientation; }
@@ -45,7 +48,7 @@ public:
 
     int pageWidth() const override;
     int pageHeight() const override;
-    int resolution() const;
+    int resolution() const { return m_resolution.value_or(600); }
 
     void beginDoc() override;
     void newPage() override;
@@ -54,8 +57,6 @@ public:
     void drawPage(const TMetafile& page) override;
 
 private:
-    CupsPrinterDevice(std::string name, std::optional<int> resolution, Collation collation,
-                      std::unique_ptr<QPrinter> printer);
     // Throws PrinterError when the queue cannot take a job now.
     void checkQueue() const;
     // Sends the rendered document; throws PrinterError when CUPS does not accept it.
@@ -64,11 +65,13 @@ private:
     std::string m_name;
     std::optional<int> m_resolution;
     Collation m_collation;
+    QMarginsF m_a4Margins;
+    QPageLayout m_layout;
     std::string m_title;
     Orientation m_orientation = Orientation::Portrait;
     int m_copies = 1;
-    std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QTemporaryFile> m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
 };
 

@@ -5,6 +5,9 @@
 
 #include <cups/cups.h>
 
+#include <QMarginsF>
+
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -107,6 +110,42 @@ std::string stringAttribute(ipp_t* response, const char* name)
         return {};
     const char* value = ippGetString(attr, 0, nullptr);
     return value ? value : std::string();
+}
+
+int memberInteger(ipp_t* collection, const char* name)
+{
+    ipp_attribute_t* attr = ippFindAttribute(collection, name, IPP_TAG_INTEGER);
+    return attr ? ippGetInteger(attr, 0) : 0;
+}
+
+// The unprintable borders of a portrait A4 sheet in millimetres, from the sizes the driver
+// knows (media-col-database, in hundredths of a millimetre; cupsd takes them from the PPD's
+// imageable areas). The bordered variant is preferred to a borderless one; none when the queue
+// has no driver.
+QMarginsF a4Margins(ipp_t* response)
+{
+    ipp_attribute_t* database =
+        ippFindAttribute(response, "media-col-database", IPP_TAG_BEGIN_COLLECTION);
+    std::optional<QMarginsF> borderless;
+    for (int i = 0; database && i < ippGetCount(database); ++i) {
+        ipp_t* media = ippGetCollection(database, i);
+        ipp_attribute_t* sizeAttr = ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION);
+        if (!sizeAttr)
+            continue;
+        ipp_t* size = ippGetCollection(sizeAttr, 0);
+        // A4 is 21000 x 29700; drivers round it through points (20990 x 29704).
+        if (std::abs(memberInteger(size, "x-dimension") - 21000) > 100 ||
+            std::abs(memberInteger(size, "y-dimension") - 29700) > 100)
+            continue;
+        const QMarginsF margins(memberInteger(media, "media-left-margin") / 100.0,
+                                memberInteger(media, "media-top-margin") / 100.0,
+                                memberInteger(media, "media-right-margin") / 100.0,
+                                memberInteger(media, "media-bottom-margin") / 100.0);
+        if (!margins.isNull())
+            return margins;
+        borderless = margins;
+    }
+    return borderless.value_or(QMarginsF());
 }
 
 // Changes printer attributes of an existing queue. The existence check matters: the same
@@ -359,9 +398,9 @@ std::unique_ptr<IPrinterDevice> CupsSpooler::openDevice(std::string_view name)
     Http http = connectServer();
     if (!http)
         return nullptr;
-    Ipp response = printerAttributes(
-        http.get(), name,
-        {"printer-name", "printer-resolution-default", "multiple-document-handling-default"});
+    Ipp response = printerAttributes(http.get(), name,
+                                     {"printer-name", "printer-resolution-default",
+                                      "multiple-document-handling-default", "media-col-database"});
     if (!response)
         return nullptr;
     const std::string printer = stringAttribute(response.get(), "printer-name");
@@ -381,8 +420,9 @@ std::unique_ptr<IPrinterDevice> CupsSpooler::openDevice(std::string_view name)
     }
     const bool collate =
         stringAttribute(response.get(), "multiple-document-handling-default") != uncollatedKeyword;
-    return CupsPrinterDevice::open(printer, resolution,
-                                   collate ? Collation::Collated : Collation::Uncollated);
+    return std::make_unique<CupsPrinterDevice>(
+        printer, resolution, collate ? Collation::Collated : Collation::Uncollated,
+        a4Margins(response.get()));
 }
 
 } // namespace spoolar

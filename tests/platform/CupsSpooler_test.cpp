@@ -417,32 +417,30 @@ TEST_F(CupsSpoolerTest, AbortedRawDocumentIsCancelled)
 
 TEST_F(CupsSpoolerTest, DeviceGeometryComesFromTheQueue)
 {
-    std::unique_ptr<IPrinterDevice> pdf = m_spooler.openDevice("pdf");
-    ASSERT_TRUE(pdf);
-    EXPECT_EQ(pdf->name(), "PDF");
-    ASSERT_TRUE(pdf->defaultDeviceMode());
-    EXPECT_EQ(pdf->defaultDeviceMode()->printQuality, 600);
-    EXPECT_EQ(pdf->defaultDeviceMode()->yResolution, 600);
-    // A4 at 600 dpi less the driver's unprintable margins.
-    const int width = pdf->pageWidth();
-    const int height = pdf->pageHeight();
-    EXPECT_GT(width, 4400);
-    EXPECT_LT(width, 4960);
-    EXPECT_GT(height, 6400);
-    EXPECT_LT(height, 7017);
-    // Turned: the long side across. Qt keeps the driver's margins on the turned page.
-    pdf->setOrientation(Orientation::Landscape);
-    EXPECT_EQ(pdf->orientation(), Orientation::Landscape);
-    EXPECT_EQ(pdf->pageWidth(), 7017 - (4958 - width));
-    EXPECT_EQ(pdf->pageHeight(), 4958 - (7017 - height));
-
-    // No resolution from the driver: 600 dpi, and no vertical resolution for the engine.
-    std::unique_ptr<IPrinterDevice> raw = m_spooler.openDevice("Zeta_Raw");
-    ASSERT_TRUE(raw);
-    ASSERT_TRUE(raw->defaultDeviceMode());
-    EXPECT_EQ(raw->defaultDeviceMode()->printQuality, 600);
-    EXPECT_EQ(raw->defaultDeviceMode()->yResolution, 0);
-
+    struct Case
+    {
+        std::string queue;
+        int dpi, yResolution; // of the device mode
+        int width, height;    // printable area of portrait A4 in dots
+    };
+    // PDF driver: 600 dpi, margins 6.35 mm across and 12.7 mm down; generic PostScript:
+    // 300 dpi, 4.23 mm all round; no driver: 600 dpi, the whole sheet, no vertical resolution.
+    for (const Case& c : std::vector<Case>{{"pdf", 600, 600, 4658, 6417},
+                                           {"alfa_ps", 300, 300, 2379, 3408},
+                                           {"Zeta_Raw", 600, 0, 4958, 7017}}) {
+        std::unique_ptr<IPrinterDevice> device = m_spooler.openDevice(c.queue);
+        ASSERT_TRUE(device) << c.queue;
+        ASSERT_TRUE(device->defaultDeviceMode());
+        EXPECT_EQ(device->defaultDeviceMode()->printQuality, c.dpi) << c.queue;
+        EXPECT_EQ(device->defaultDeviceMode()->yResolution, c.yResolution) << c.queue;
+        EXPECT_EQ(device->pageWidth(), c.width) << c.queue;
+        EXPECT_EQ(device->pageHeight(), c.height) << c.queue;
+        // Landscape: the same printable area of the sheet, turned.
+        device->setOrientation(Orientation::Landscape);
+        EXPECT_EQ(device->pageWidth(), c.height) << c.queue;
+        EXPECT_EQ(device->pageHeight(), c.width) << c.queue;
+    }
+    EXPECT_EQ(m_spooler.openDevice("pdf")->name(), "PDF");
     EXPECT_FALSE(m_spooler.openDevice("Missing"));
 }
 
