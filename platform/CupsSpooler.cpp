@@ -7,6 +7,7 @@
 
 #include <QMarginsF>
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
@@ -17,18 +18,12 @@ namespace spoolar {
 namespace {
 
 // Bounds of every exchange with the server: an unreachable server fails within the connect
-// timeout, a server that stops answering within the I/O timeout.
+// timeout, a server that stops answering (or answers too slowly) within the operation's time.
 constexpr int connectTimeoutMs = 5000;
-constexpr double ioTimeoutSeconds = 15.0;
+constexpr auto operationTime = std::chrono::seconds(10);
 
 const char* const collatedKeyword = "separate-documents-collated-copies";
 const char* const uncollatedKeyword = "separate-documents-uncollated-copies";
-
-struct HttpClose
-{
-    void operator()(http_t* http) const { httpClose(http); }
-};
-using Http = std::unique_ptr<http_t, HttpClose>;
 
 struct IppDelete
 {
@@ -43,19 +38,50 @@ const char* noPassword(const char*, http_t*, const char*, const char*, void*)
     return nullptr;
 }
 
-int giveUpOnTimeout(http_t*, void*)
+// A connection to the server whose every operation ends by a deadline. libcups waits in
+// slices of a second and asks whether to go on; one request may take several waits (and
+// cupsGetDests2 several requests), so the limit is on the whole operation, not on a wait.
+class Connection
 {
-    return 0;
-}
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static std::unique_ptr<Connection> open()
+    {
+        cupsSetPasswordCB2(noPassword, nullptr);
+        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                    1, connectTimeoutMs, nullptr);
+        if (!http)
+            return nullptr;
+        return std::unique_ptr<Connection>(new Connection(http));
+    }
+    ~Connection() { httpClose(m_http); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    http_t* handle() const { return m_http; }
+    // Starts the time of a new operation (each write of a long document is one).
+    void restartClock() { m_deadline = Clock::now() + operationTime; }
+
+private:
+    explicit Connection(http_t* http) : m_http(http)
+    {
+        restartClock();
+        httpSetTimeout(m_http, 1.0, &Connection::keepWaiting, this);
+    }
+    static int keepWaiting(http_t*, void* self)
+    {
+        return Clock::now() < static_cast<Connection*>(self)->m_deadline ? 1 : 0;
+    }
+
+    http_t* m_http;
+    Clock::time_point m_deadline;
+};
+using Http = std::unique_ptr<Connection>;
 
 Http connectServer()
 {
-    cupsSetPasswordCB2(noPassword, nullptr);
-    Http http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                           connectTimeoutMs, nullptr));
-    if (http)
-        httpSetTimeout(http.get(), ioTimeoutSeconds, giveUpOnTimeout, nullptr);
-    return http;
+    return Connection::open();
 }
 
 bool succeeded(ipp_status_t status)
@@ -155,7 +181,7 @@ bool modifyPrinter(std::string_view name, const std::function<void(ipp_t*)>& add
     Http http = connectServer();
     if (!http)
         return false;
-    Ipp current = printerAttributes(http.get(), name, {"printer-name"});
+    Ipp current = printerAttributes(http->handle(), name, {"printer-name"});
     if (!current)
         return false;
     const std::string printer = stringAttribute(current.get(), "printer-name");
@@ -163,7 +189,7 @@ bool modifyPrinter(std::string_view name, const std::function<void(ipp_t*)>& add
         return false;
     Ipp request = newPrinterRequest(IPP_OP_CUPS_ADD_MODIFY_PRINTER, printer);
     addAttributes(request.get());
-    return send(http.get(), std::move(request), "/admin/") != nullptr;
+    return send(http->handle(), std::move(request), "/admin/") != nullptr;
 }
 
 // A job on its way: the document request stays open while bytes are written.
@@ -186,7 +212,8 @@ public:
             return false;
         if (bytes.empty())
             return true;
-        if (cupsWriteRequestData(m_http.get(), bytes.data(), bytes.size()) !=
+        m_http->restartClock();
+        if (cupsWriteRequestData(m_http->handle(), bytes.data(), bytes.size()) !=
             HTTP_STATUS_CONTINUE) {
             abort();
             return false;
@@ -198,7 +225,8 @@ public:
     {
         if (m_state != State::Open)
             return m_state == State::Finished;
-        if (!succeeded(cupsFinishDocument(m_http.get(), m_printer.c_str()))) {
+        m_http->restartClock();
+        if (!succeeded(cupsFinishDocument(m_http->handle(), m_printer.c_str()))) {
             abort();
             return false;
         }
@@ -216,7 +244,7 @@ public:
         // fresh one, so that nothing of it gets printed.
         m_http.reset();
         if (Http http = connectServer())
-            cupsCancelJob2(http.get(), m_printer.c_str(), m_jobId, 0);
+            cupsCancelJob2(http->handle(), m_printer.c_str(), m_jobId, 0);
     }
 
 private:
@@ -241,7 +269,7 @@ std::vector<std::string> CupsSpooler::printerNames()
     if (!http)
         return names;
     cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(http.get(), &dests);
+    const int count = cupsGetDests2(http->handle(), &dests);
     for (int i = 0; i < count; ++i) {
         // Instances (lpoptions -p name/instance) are option sets, not printers.
         if (!dests[i].instance)
@@ -258,14 +286,14 @@ std::optional<std::string> CupsSpooler::defaultPrinter()
         return std::nullopt;
     std::optional<std::string> result;
     cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(http.get(), &dests);
+    const int count = cupsGetDests2(http->handle(), &dests);
     for (int i = 0; i < count && !result; ++i) {
         if (dests[i].is_default)
             result = dests[i].name;
     }
     cupsFreeDests(count, dests);
     if (!result) {
-        if (const char* name = cupsGetDefault2(http.get()))
+        if (const char* name = cupsGetDefault2(http->handle()))
             result = name;
     }
     return result;
@@ -276,8 +304,9 @@ std::optional<PrinterInfo> CupsSpooler::printerInfo(std::string_view name)
     Http http = connectServer();
     if (!http)
         return std::nullopt;
-    Ipp response = printerAttributes(
-        http.get(), name, {"printer-name", "printer-info", "printer-make-and-model", "device-uri"});
+    Ipp response =
+        printerAttributes(http->handle(), name,
+                          {"printer-name", "printer-info", "printer-make-and-model", "device-uri"});
     if (!response)
         return std::nullopt;
 
@@ -311,7 +340,7 @@ bool CupsSpooler::supportsCollate(std::string_view name)
     if (!http)
         return false;
     // cupsd sets the collate bit of printer-type when the queue's PPD has a Collate option.
-    Ipp response = printerAttributes(http.get(), name, {"printer-type"});
+    Ipp response = printerAttributes(http->handle(), name, {"printer-type"});
     if (!response)
         return false;
     ipp_attribute_t* type = ippFindAttribute(response.get(), "printer-type", IPP_TAG_ENUM);
@@ -323,7 +352,7 @@ std::optional<bool> CupsSpooler::defaultCollate(std::string_view name)
     Http http = connectServer();
     if (!http)
         return std::nullopt;
-    Ipp response = printerAttributes(http.get(), name, {"multiple-document-handling-default"});
+    Ipp response = printerAttributes(http->handle(), name, {"multiple-document-handling-default"});
     if (!response)
         return std::nullopt;
     const std::string handling =
@@ -338,7 +367,7 @@ bool CupsSpooler::acceptsJobs(std::string_view name)
     Http http = connectServer();
     if (!http)
         return false;
-    Ipp response = printerAttributes(http.get(), name, {"printer-is-accepting-jobs"});
+    Ipp response = printerAttributes(http->handle(), name, {"printer-is-accepting-jobs"});
     if (!response)
         return false;
     ipp_attribute_t* accepting =
@@ -378,16 +407,16 @@ std::unique_ptr<IRawDocument> CupsSpooler::startDocument(std::string_view name,
     for (const auto& [option, value] : options)
         count = cupsAddOption(option.c_str(), value.c_str(), count, &cupsOptions);
     const int jobId =
-        cupsCreateJob(http.get(), printer.c_str(), jobName.c_str(), count, cupsOptions);
+        cupsCreateJob(http->handle(), printer.c_str(), jobName.c_str(), count, cupsOptions);
     cupsFreeOptions(count, cupsOptions);
     if (jobId <= 0)
         return nullptr;
 
-    if (cupsStartDocument(http.get(), printer.c_str(), jobId, jobName.c_str(), format, 1) !=
+    if (cupsStartDocument(http->handle(), printer.c_str(), jobId, jobName.c_str(), format, 1) !=
         HTTP_STATUS_CONTINUE) {
         http.reset();
         if (Http other = connectServer())
-            cupsCancelJob2(other.get(), printer.c_str(), jobId, 0);
+            cupsCancelJob2(other->handle(), printer.c_str(), jobId, 0);
         return nullptr;
     }
     return std::make_unique<CupsDocument>(std::move(http), printer, jobId);
@@ -398,7 +427,7 @@ std::unique_ptr<IPrinterDevice> CupsSpooler::openDevice(std::string_view name)
     Http http = connectServer();
     if (!http)
         return nullptr;
-    Ipp response = printerAttributes(http.get(), name,
+    Ipp response = printerAttributes(http->handle(), name,
                                      {"printer-name", "printer-resolution-default",
                                       "multiple-document-handling-default", "media-col-database"});
     if (!response)

@@ -549,6 +549,20 @@ TEST_F(CupsSpoolerTest, PrintingFailsWhenTheQueueIsGone)
     EXPECT_THROW(beforeEnd->beginDoc(), PrinterError);
 }
 
+TEST_F(CupsSpoolerTest, ServerThatStopsAnsweringDoesNotHangTheCaller)
+{
+    // The scheduler still accepts connections but answers nothing: every operation has a time
+    // limit of its own.
+    ASSERT_EQ(kill(s_server->pid(), SIGSTOP), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<PrinterInfo> info = m_spooler.printerInfo("PDF");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    kill(s_server->pid(), SIGCONT);
+    EXPECT_FALSE(info);
+    EXPECT_LT(elapsed, std::chrono::seconds(15));
+    EXPECT_TRUE(m_spooler.printerInfo("PDF")) << "the scheduler answers again";
+}
+
 // ---------------------------------------------------------------------------------------------
 // No scheduler at all: every call fails at once.
 

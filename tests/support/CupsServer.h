@@ -75,6 +75,7 @@ public:
     CupsServer& operator=(const CupsServer&) = delete;
 
     bool running() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     // What the last lpadmin/cupsenable/... printed, to explain a failure.
     const std::string& lastOutput() const { return m_lastOutput; }
     const std::string& skipReason() const { return m_reason; }
