@@ -10,9 +10,12 @@
 namespace spoolar {
 
 // The printers of the host through the CUPS server that libcups is configured for (the
-// CUPS_SERVER environment, ~/.cups/client.conf, else the local scheduler). Every request opens
-// its own connection with a bounded connect and I/O timeout, so an absent or stuck server makes
-// the calls fail quickly instead of hanging; libcups never asks for a password.
+// CUPS_SERVER environment, ~/.cups/client.conf, else the local scheduler). Every call opens
+// its own connection with a time limit on connecting and on each operation, so an absent or
+// stuck server makes the calls fail within seconds instead of hanging; libcups never asks for a
+// password. Comments, drivers, ports and titles are in the ANSI code page (CP1252), as the
+// Windows spooler's ANSI functions give them; CUPS itself speaks UTF-8. A queue created without
+// a description has its own name as printer-info in CUPS: that is reported as no comment.
 class CupsSpooler : public ISpooler
 {
 public:
@@ -40,7 +43,8 @@ public:
     // Whether the printer exists and accepts jobs now.
     bool acceptsJobs(std::string_view name);
 
-    // Driver name reported for a queue that takes the bytes as they are (no PPD).
+    // Driver name reported for a queue without PPD ("Local Raw Printer" in CUPS), which sends
+    // the bytes as they are.
     static constexpr const char* genericTextDriver = "Generic / Text Only";
 };
 
