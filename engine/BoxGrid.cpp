@@ -1,5 +1,7 @@
 #include "engine/BoxGrid.h"
 
+#include <algorithm>
+
 namespace spoolar {
 
 bool BoxGrid::store(int row, int column, const CELL& cell)
@@ -16,6 +18,10 @@ bool BoxGrid::store(int row, int column, const CELL& cell)
     if (cells.size() <= c)
         cells.resize(c + 1);
     cells[c] = cell;
+    if (!m_columnUsed[c]) {
+        m_columnUsed[c] = true;
+        m_usedColumns.push_back(column);
+    }
     return true;
 }
 
@@ -37,6 +43,23 @@ void BoxGrid::clear()
     for (std::size_t r = 0; r < m_usedRows; ++r)
         m_rows[r].clear();
     m_usedRows = 0;
+    for (const int c : m_usedColumns)
+        m_columnUsed[static_cast<std::size_t>(c)] = false;
+    m_usedColumns.clear();
+}
+
+int BoxGrid::rowLength(int row) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_usedRows)
+        return 0;
+    return static_cast<int>(m_rows[static_cast<std::size_t>(row)].size());
+}
+
+std::vector<int> BoxGrid::usedColumns() const
+{
+    std::vector<int> sorted = m_usedColumns;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
 }
 
 } // namespace spoolar

@@ -31,9 +31,16 @@ public:
     const CELL* at(int row, int column) const;
     void clear();
 
+    // Columns beyond a row's length are empty.
+    int rowLength(int row) const;
+    // The columns that hold at least one cell, in ascending order.
+    std::vector<int> usedColumns() const;
+
 private:
     std::vector<std::vector<CELL>> m_rows;
     std::size_t m_usedRows = 0;
+    std::vector<bool> m_columnUsed = std::vector<bool>(kColumns, false);
+    std::vector<int> m_usedColumns; // in the order first used
 };
 
 } // namespace spoolar
@@ -89,6 +96,7 @@ private:
 
 } // namespace spoolar
 
+#include <algorithm>
 #include <array>
 
 namespace spoolar {
@@ -110,11 +118,14 @@ template <typename T, typename Horizontal, typename Vertical>
 void traceBoxLines(const BoxGrid& grid, int rows, int columns, const BoxGeometry<T>& geometry,
                    Horizontal&& horizontal, Vertical&& vertical)
 {
+    // Cells past a row's length and columns without any cell are empty: they would only end
+    // segments, so neither pass needs to visit them.
     for (int i = 0; i < rows; ++i) {
         const T y = geometry.rowCentre(i);
         auto draw = [&](T x0, T x1) { horizontal(x0, x1, y); };
         PendingSegment<T> segment;
-        for (int j = 0; j < columns; ++j) {
+        const int length = std::min(columns, grid.rowLength(i));
+        for (int j = 0; j < length; ++j) {
             const CELL* cell = grid.at(i, j);
             const BoxRule rule = boxRule(cell ? cell->character : 0, BoxPass::Horizontal);
             if (rule.interrupts) {
@@ -129,7 +140,9 @@ void traceBoxLines(const BoxGrid& grid, int rows, int columns, const BoxGeometry
         }
         segment.flush(draw);
     }
-    for (int j = 0; j < columns; ++j) {
+    for (const int j : grid.usedColumns()) {
+        if (j >= columns)
+            break;
         T x{};
         auto draw = [&](T y0, T y1) { vertical(x, y0, y1); };
         PendingSegment<T> segment;

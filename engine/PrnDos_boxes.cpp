@@ -1,5 +1,6 @@
 // Box drawing and box fills: box characters become joined lines at the page end, and the runs
 // of B commands fill the frame around them.
+#include "engine/PdfRawContent.h"
 #include "engine/PrnDos.h"
 #include "platform/WinPath.h"
 
@@ -156,16 +157,27 @@ void TPrnDos::DrawBoxLinesPdf()
         }
     } geometry(m_fPrintableHeight + m_fMargin, m_fLineHeight, m_fHalfLineHeight);
 
+    // All segments of the page go to the content stream at once, black, as separate strokes.
+    m_pdfState.endText(m_pdfPage);
+    std::string path;
     auto line = [&](float x0, float y0, float x1, float y1) {
-        TPdfFonts::SetStrokeColor(m_pdfPage, clBlack);
-        HPDF_Page_MoveTo(m_pdfPage, x0, y0);
-        HPDF_Page_LineTo(m_pdfPage, x1, y1);
-        HPDF_Page_Stroke(m_pdfPage);
+        PdfRawContent::appendNumber(path, x0);
+        path += ' ';
+        PdfRawContent::appendNumber(path, y0);
+        path += " m ";
+        PdfRawContent::appendNumber(path, x1);
+        path += ' ';
+        PdfRawContent::appendNumber(path, y1);
+        path += " l S\n";
     };
     traceBoxLines<float>(
         m_Cells, std::min(m_iRow, BoxGrid::kRows), std::min(m_iMaxCols, BoxGrid::kColumns),
         geometry, [&](float x0, float x1, float y) { line(x0, y, x1, y); },
         [&](float x, float y0, float y1) { line(x, y0, x, y1); });
+    if (!path.empty()) {
+        m_pdfState.stroke(m_pdfPage, clBlack);
+        PdfRawContent::write(m_pdfPage, path);
+    }
 }
 
 bool TPrnDos::FindBoxPrinter(std::int32_t left, std::int32_t top, IntRect& box) const
@@ -234,8 +246,9 @@ void TPrnDos::FillBoxes()
             continue;
         }
         if (m_bPdf) {
-            TPdfFonts::SetFillColor(m_pdfPage, q.backColour);
-            TPdfFonts::SetStrokeColor(m_pdfPage, clBlack);
+            m_pdfState.endText(m_pdfPage);
+            m_pdfState.fill(m_pdfPage, q.backColour);
+            m_pdfState.stroke(m_pdfPage, clBlack);
             HPDF_Page_Rectangle(m_pdfPage, fbox.left, fbox.bottom, fbox.right - fbox.left,
                                 fbox.top - fbox.bottom);
             HPDF_Page_FillStroke(m_pdfPage);

@@ -106,8 +106,11 @@ void TPrnDos::StartPdfJob()
 
 void TPrnDos::SavePdfJob()
 {
-    if (m_pdfPage && m_pdfConformance)
-        m_pdfConformance->endPage(m_pdfPage);
+    if (m_pdfPage) {
+        m_pdfState.endText(m_pdfPage);
+        if (m_pdfConformance)
+            m_pdfConformance->endPage(m_pdfPage);
+    }
 
     const std::time_t now = std::chrono::system_clock::to_time_t(m_host.clock.now());
     std::tm local{};
