@@ -1,13 +1,16 @@
 #include "app/ConvertCommand.h"
 
+#include "app/PrinterTable.h"
 #include "engine/FontPercent.h"
 #include "engine/PdfError.h"
 #include "engine/PrnDos.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/CupsSpooler.h"
 #include "platform/FontRegistry.h"
 #include "platform/PrinterDevice.h"
 #include "platform/Prompts.h"
+#include "platform/Spooler.h"
 #include "platform/WinPath.h"
 
 #include <QImage>
@@ -31,6 +34,49 @@ std::optional<int> toInt(const std::string& s)
 void fail(const std::string& message)
 {
     std::fprintf(stderr, "spoolar: %s\n", message.c_str());
+}
+
+// The job on a printer of the host, as the dispatch prepares it: the printer selected by name
+// (an unknown name selects the default printer), copies and collation, then direct printing or,
+// for text jobs, the bytes sent raw.
+int printOnPrinter(const ConvertOptions& options, const EngineHost& baseHost,
+                   const std::filesystem::path& dataFile, const std::string& title)
+{
+    CupsSpooler spooler;
+    PrinterObject printers(spooler);
+    const std::string& name = *options.printer;
+    try {
+        printers.refresh();
+        printers.selectByName(name);
+        if (options.copies > 1 && spooler.supportsCollate(printers.currentName()))
+            spooler.setDefaultCollate(printers.currentName(), options.collate);
+        IPrinterDevice& device = printers.device();
+        device.setCopies(options.copies);
+    } catch (const PrinterError&) {
+        fail("La stampante " + name + " non risulta installata\no non e' raggiungibile!");
+        return 1;
+    }
+    EngineHost host = baseHost;
+    host.printer = nullptr;
+    host.printers = &printers;
+    FONTPERCENT percent;
+    try {
+        // Text jobs are always portrait.
+        const bool landscape = options.passThrough ? false : options.landscape;
+        TPrnDos engine(host, landscape, options.fontName, &percent, 0, title, false,
+                       options.leftOffset, nullptr);
+        if (options.passThrough) {
+            engine.PassThrough(dataFile);
+        } else if (!engine.RunJob(dataFile)) {
+            fail("impossibile leggere il file di lavoro " + options.dataFile);
+            return 2;
+        }
+    } catch (const std::exception& e) {
+        fail(std::string("errore di stampa: ") + e.what());
+        return 1;
+    }
+    std::printf("%s\n", printers.currentName().c_str());
+    return 0;
 }
 } // namespace
 
@@ -108,6 +154,20 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
                 return result;
             }
             o.codePage = *n;
+        } else if (a == "--printer") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.printer = *v;
+        } else if (a == "--copies") {
+            const auto n = number(a, 1, 99);
+            if (!n)
+                return result;
+            o.copies = *n;
+        } else if (a == "--collate") {
+            o.collate = true;
+        } else if (a == "--passthrough") {
+            o.passThrough = true;
         } else if (a == "--debug-map") {
             o.debugMap = true;
         } else if (a == "--control-codes") {
@@ -122,6 +182,14 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
     }
     if (o.dataFile.empty()) {
         result.error = "manca il file di lavoro (--convert FILE)";
+        return result;
+    }
+    if (o.passThrough && !o.printer) {
+        result.error = "--passthrough richiede --printer";
+        return result;
+    }
+    if (o.printer && o.pngDir) {
+        result.error = "--png e --printer non vanno insieme";
         return result;
     }
     result.options = o;
@@ -149,6 +217,8 @@ int runConvert(const ConvertOptions& options)
     }
     // Titles from the command line are UTF-8; the engine works in the Windows code page.
     const std::string title = utf8ToAnsi(options.title ? *options.title : dataFile.stem().string());
+    if (options.printer)
+        return printOnPrinter(options, host, dataFile, title);
     const bool pdf = !options.pngDir.has_value();
     FONTPERCENT percent;
 
@@ -201,6 +271,51 @@ int runConvert(const ConvertOptions& options)
         fail(std::string("errore durante l'elaborazione: ") + e.what());
         return 1;
     }
+}
+
+} // namespace spoolar
+
+namespace spoolar {
+
+int runPrinterList(const std::vector<std::string>& args)
+{
+    std::string fontName = "Courier New";
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--font" && i + 1 < args.size()) {
+            fontName = args[++i];
+        } else {
+            fail("opzione sconosciuta: " + args[i]);
+            return 2;
+        }
+    }
+    const PathMapper paths = PathMapper::fromEnvironment();
+    LogPrompts prompts;
+    FontRegistry fonts;
+    const OemConverter oem;
+    SystemClock clock;
+    CupsSpooler spooler;
+    PrinterObject printers(spooler);
+    EngineHost host{paths, prompts, fonts, oem, clock, nullptr, false, std::nullopt, &printers};
+
+    const PrinterTable::Build table = PrinterTable::build(printers, prompts);
+    std::error_code ec;
+    std::filesystem::create_directories(paths.programHome(), ec);
+    PrinterTable::saveCache(paths.programHome() / "spoolar.grd", table.rows);
+    try {
+        FONTPERCENT percent;
+        TPrnDos engine(host, false, fontName, &percent, 0, "", false, 0, nullptr);
+        engine.WritePrinterList();
+    } catch (const std::exception& e) {
+        // The table is shown all the same; the list file is what could be written.
+        fail(std::string("PRINTERS.LST: ") + e.what());
+    }
+    std::printf("%-20s %-40s %-30s %s\n", "Nome", "Modello", "Connessa a...", "");
+    for (const PrinterRow& row : table.rows)
+        std::printf("%-20s %-40s %-30s %s\n", row.userName.c_str(), row.model.c_str(),
+                    row.port.c_str(), row.kind.c_str());
+    if (!table.allNamed)
+        std::printf("Alcune stampanti non hanno un nome.\n");
+    return 0;
 }
 
 } // namespace spoolar

@@ -20,6 +20,11 @@ struct ConvertOptions
     int codePage = 850;
     bool debugMap = false;
     std::optional<std::string> controlCodes;
+    // Printing on a printer of the host instead of a PDF.
+    std::optional<std::string> printer;
+    int copies = 1;
+    bool collate = false;
+    bool passThrough = false;
 };
 
 struct ParsedConvert
@@ -33,5 +38,9 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args);
 
 // Runs the job; returns the process exit code (0 when the job produced output).
 int runConvert(const ConvertOptions& options);
+
+// "spoolar --printer-list [--font NAME]": builds the printer table, writes the printer grid cache
+// and C:\SPOOL\PRINTERS.LST, and prints the table. Returns the exit code.
+int runPrinterList(const std::vector<std::string>& args);
 
 } // namespace spoolar

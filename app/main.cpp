@@ -13,7 +13,9 @@ const char* kUsage =
     "Uso:\n"
     "  spoolar --convert FILE [--title T] [--font NOME] [--pdf-type 0|1|2] [--landscape]\n"
     "          [--left-offset N] [--png DIR [--dpi N]] [-o OUT] [--codepage 850|437]\n"
-    "          [--control-codes FILE] [--debug-map]\n";
+    "          [--control-codes FILE] [--debug-map]\n"
+    "          [--printer NOME [--copies N] [--collate] [--passthrough]]\n"
+    "  spoolar --printer-list [--font NOME]\n";
 }
 
 int main(int argc, char** argv)
@@ -34,6 +36,12 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         QGuiApplication app(argc, argv);
         return spoolar::runConvert(*parsed.options);
+    }
+    if (args[0] == "--printer-list") {
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QGuiApplication app(argc, argv);
+        return spoolar::runPrinterList(args);
     }
     std::fprintf(stderr, "spoolar: opzione sconosciuta: %s\n%s", args[0].c_str(), kUsage);
     return 2;

@@ -10,6 +10,7 @@ class IPrinterDevice;
 class FontRegistry;
 class OemConverter;
 class IClock;
+class PrinterObject;
 
 // What an engine needs of the program around it. Passed to each engine, owned by the caller.
 struct EngineHost
@@ -25,6 +26,9 @@ struct EngineHost
     bool debugMap = false;
     // PRNCONTR.COD to use instead of searching the current folder and PATH.
     std::optional<std::filesystem::path> controlCodesFile;
+    // The program-wide printer object (printer list and selection); needed for raw printing
+    // and the printer list file, and used for the printer target when `printer` is null.
+    PrinterObject* printers = nullptr;
 };
 
 } // namespace spoolar

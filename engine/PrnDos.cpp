@@ -5,6 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/PrinterDevice.h"
 #include "platform/Prompts.h"
+#include "platform/Spooler.h"
 #include "platform/WinPath.h"
 
 #include <fstream>
@@ -69,18 +70,22 @@ TPrnDos::TPrnDos(const EngineHost& host, bool landscape, std::string fontName,
     LoadControlCodes();
 
     m_Printer = host.printer;
-    if (!m_bPdf && !m_Printer)
-        throw std::invalid_argument("printer target without a printer");
+    if (!m_Printer && host.printers && !m_bPdf) {
+        try {
+            m_Printer = &host.printers->device();
+        } catch (const PrinterError&) {
+            m_Printer = nullptr;
+        }
+    }
+    if (!m_Printer && !m_bPdf) {
+        // No printer at all: lay the pages out for the virtual A4 printer of 600 dpi.
+        m_ownPrinter = std::make_unique<VirtualPrinter>();
+        m_Printer = m_ownPrinter.get();
+    }
     if (m_Printer)
         m_Printer->setTitle(m_asTitle);
 
-    try {
-        MeasurePitches();
-    } catch (...) {
-        // A constructor that throws runs no destructor: release the measuring document here.
-        FreePdfDoc();
-        throw;
-    }
+    MeasurePitches();
 
     if (!m_bPdf) {
         m_Printer->setOrientation(m_bLandscape ? Orientation::Landscape : Orientation::Portrait);
@@ -185,9 +190,13 @@ void TPrnDos::NewPage()
         m_bDocStarted = true;
 
     if (m_bPdf) {
-        if (m_pdfPage && m_pdfConformance)
-            m_pdfConformance->endPage(m_pdfPage);
+        if (m_pdfPage) {
+            m_pdfState.endText(m_pdfPage);
+            if (m_pdfConformance)
+                m_pdfConformance->endPage(m_pdfPage);
+        }
         m_pdfPage = HPDF_AddPage(m_pdfDoc);
+        m_pdfState.reset();
         HPDF_Page_Concat(m_pdfPage, 0.12f, 0, 0, 0.12f, 0, 0);
         if (m_pdfConformance)
             m_pdfConformance->beginPage(m_pdfPage);
@@ -196,7 +205,7 @@ void TPrnDos::NewPage()
         HPDF_Page_SetLineWidth(m_pdfPage, 2);
         m_fPrintableHeight = HPDF_Page_GetHeight(m_pdfPage) * 8.333333f - 2 * m_fMargin;
         m_fPrintableWidth = HPDF_Page_GetWidth(m_pdfPage) * 8.333333f - 2 * m_fMargin;
-        TPdfFonts::SetFillColor(m_pdfPage, m_clFont);
+        m_pdfState.fill(m_pdfPage, m_clFont);
         m_bPageLineEnded = false;
         ApplyFont();
         m_fY = m_fPrintableHeight + m_fMargin - m_fLineHeight;

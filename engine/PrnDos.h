@@ -5,6 +5,7 @@
 #include "engine/FontPercent.h"
 #include "engine/PdfConformance.h"
 #include "engine/PdfFonts.h"
+#include "engine/PdfPageState.h"
 #include "platform/Colour.h"
 #include "platform/Metafile.h"
 
@@ -89,6 +90,14 @@ public:
     // Renders a text job. A job file that cannot be read produces nothing and returns false.
     bool RunJob(const std::filesystem::path& jobFile, const std::filesystem::path& coverFile = {});
 
+    // Sends a text job to the selected printer as it is (raw), all copies in one document.
+    // Does nothing when the file or the printer cannot be opened.
+    void PassThrough(const std::filesystem::path& jobFile);
+
+    // Writes C:\SPOOL\PRINTERS.LST: the named printers with their line counts per pitch, then
+    // the PDF target. Leaves the engine on the PDF target.
+    void WritePrinterList();
+
     // For tests and the tools around the engine.
     const std::array<PITCHMETRICS, 4>& metrics() const { return m_Metrics; }
     // The Windows path of the PDF the last RunJob wrote, empty when none.
@@ -130,6 +139,8 @@ private:
 
     // Printer output.
     TMetafileCanvas* NewPageCanvas(bool insertFirst);
+    std::string PrinterListLine(const std::string& comment, const std::string& name,
+                                char kind) const;
     void FreeCanvas();
 
     // PDF output.
@@ -212,6 +223,7 @@ private:
     HPDF_Doc m_pdfDoc = nullptr;
     HPDF_Page m_pdfPage = nullptr;
     HPDF_Font m_pdfFont = nullptr;
+    PdfPageState m_pdfState;
     std::unique_ptr<TPdfFonts> m_PdfFonts;
     std::unique_ptr<PdfConformance> m_pdfConformance;
     std::string m_asFileHeader;
@@ -222,6 +234,7 @@ private:
     std::array<PITCHMETRICS, 4> m_Metrics{};
     const FONTPERCENT* m_pSettings = nullptr;
     IPrinterDevice* m_Printer = nullptr;
+    std::unique_ptr<IPrinterDevice> m_ownPrinter;
     std::unique_ptr<TMetafileCanvas> m_Canvas;
     std::unique_ptr<TMetafile> m_Metafile;
     bool m_bLandscape = false;

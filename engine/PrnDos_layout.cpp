@@ -117,6 +117,9 @@ void TPrnDos::MeasurePitchesPdf()
 
 void TPrnDos::MeasurePitchesPrinter()
 {
+    m_iDpiX = 600;
+    m_iDpiY = 600;
+    m_iMargin = 0;
     if (const auto mode = m_Printer->defaultDeviceMode(); mode && mode->yResolution != 0) {
         m_iDpiY = mode->yResolution;
         // A negative print quality is a draft/high constant, not a resolution: take the
@@ -178,7 +181,7 @@ void TPrnDos::ApplyFont()
     if (m_bPdf) {
         m_pdfFont = m_PdfFonts ? m_PdfFonts->GetFont(m_asFontName, m_bBold, m_bItalic) : nullptr;
         if (m_pdfPage)
-            HPDF_Page_SetFontAndSize(m_pdfPage, m_pdfFont, m.fontSize);
+            m_pdfState.setFont(m_pdfPage, m_pdfFont, m.fontSize);
         if (!m_bCentred) {
             m_fLineHeight = m.lineHeight;
             m_fLineRaw = m.lineRaw;
@@ -266,7 +269,8 @@ void TPrnDos::DrawRun(std::string run, bool convert)
             m_clBack = clWhite;
         } else {
             if (!m_bRedraw && m_clBack != clWhite) {
-                TPdfFonts::SetFillColor(m_pdfPage, m_clBack);
+                m_pdfState.endText(m_pdfPage);
+                m_pdfState.fill(m_pdfPage, m_clBack);
                 HPDF_Page_Rectangle(m_pdfPage, m_fX, m_fY, width, m_fLineHeight);
                 HPDF_Page_Fill(m_pdfPage);
             }
@@ -282,11 +286,8 @@ void TPrnDos::DrawRun(std::string run, bool convert)
             }
             if (m_bTall && m.lineRaw > 0)
                 vScale *= m_fLineRaw / m.lineRaw;
-            TPdfFonts::SetFillColor(m_pdfPage, m_clFont);
-            HPDF_Page_BeginText(m_pdfPage);
-            HPDF_Page_SetTextMatrix(m_pdfPage, hScale, 0, 0, vScale, m_fX, y);
-            HPDF_Page_ShowText(m_pdfPage, run.c_str());
-            HPDF_Page_EndText(m_pdfPage);
+            m_pdfState.fill(m_pdfPage, m_clFont);
+            m_pdfState.showText(m_pdfPage, hScale, vScale, m_fX, y, run.c_str());
         }
         m_fX += width;
         return;

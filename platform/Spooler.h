@@ -84,6 +84,10 @@ private:
     std::unique_ptr<IPrinterDevice> m_device;
 };
 
+// A driver of the generic text-only kind ("Generic / Text Only"): its jobs go to the printer
+// raw, and the printer list marks it "T".
+bool isTextOnlyDriver(std::string_view driver);
+
 // Errors of printers: no printer, a printer that cannot be opened, printing that failed.
 class PrinterError : public std::runtime_error
 {

@@ -24,9 +24,9 @@ protected:
 
     Result run(const std::string& arguments)
     {
-        const std::string command = "cd " + quoted(m_root) + " && SPOOLAR_DRIVE_C=" +
-                                    quoted(m_root / "c") + " QT_QPA_PLATFORM=offscreen " +
-                                    SPOOLAR_BINARY + " " + arguments + " 2>&1";
+        const std::string command =
+            "cd " + quoted(m_root) + " && SPOOLAR_DRIVE_C=" + quoted(m_root / "c") +
+            " QT_QPA_PLATFORM=offscreen " + SPOOLAR_BINARY + " " + arguments + " 2>&1";
         std::string out;
         FILE* p = popen(command.c_str(), "r");
         char buf[4096];
@@ -44,7 +44,8 @@ protected:
 
     std::string codes() const
     {
-        return "--control-codes " + quoted(std::filesystem::path(SPOOLAR_FIXTURES) / "PRNCONTR.COD");
+        return "--control-codes " +
+               quoted(std::filesystem::path(SPOOLAR_FIXTURES) / "PRNCONTR.COD");
     }
 
     std::filesystem::path m_root;
@@ -52,8 +53,12 @@ protected:
 
 TEST_F(Convert, WritesThePdfItsReadyFileAndTheCopy)
 {
-    writeJob("fattura.dat", "\x1B" "EFATTURA\x1B" "F\r\nCitt\x85\x0C" "Pagina 2\r\n");
-    const Result r = run("--convert fattura.dat --title FATTURA --pdf-type 2 -o copia.pdf " + codes());
+    writeJob("fattura.dat", "\x1B"
+                            "EFATTURA\x1B"
+                            "F\r\nCitt\x85\x0C"
+                            "Pagina 2\r\n");
+    const Result r =
+        run("--convert fattura.dat --title FATTURA --pdf-type 2 -o copia.pdf " + codes());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(std::filesystem::exists(m_root / "copia.pdf"));
     std::ifstream ok(m_root / "c" / "SPOOL" / "Pdf.ok");
@@ -81,7 +86,9 @@ TEST_F(Convert, TitleFromTheCommandLineIsTakenAsUtf8)
 
 TEST_F(Convert, RendersPrinterPagesAsImages)
 {
-    writeJob("bolla.dat", "uno\x0C" "due\x0C" "tre");
+    writeJob("bolla.dat", "uno\x0C"
+                          "due\x0C"
+                          "tre");
     const Result r = run("--convert bolla.dat --png pagine --dpi 50 " + codes());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     for (const char* name : {"page-001.png", "page-002.png", "page-003.png"})
