@@ -7,6 +7,9 @@
 //   bench_engine [--pages N] [--repeat N] [--control-codes FILE] [--font NAME]
 //   bench_engine --write-job FILE [--pages N]
 #include "InvoiceJob.h"
+#include "platform/CupsSpooler.h"
+#include "platform/Spooler.h"
+#include "support/CupsServer.h"
 
 #include "engine/EngineHost.h"
 #include "engine/FontPercent.h"
@@ -40,6 +43,8 @@
 #include <vector>
 
 namespace spoolar::bench {
+
+constexpr const char* kBenchQueue = "Bench_PDF";
 
 namespace {
 
@@ -415,6 +420,30 @@ int runConstructMode(const Options& o, bool pdf)
     return 0;
 }
 
+// The printer target printing straight to a file-backed CUPS queue of the private scheduler
+// the parent started: the time until CUPS has accepted the job.
+int runCupsMode(const Options& o)
+{
+    HostObjects objects(o);
+    CupsSpooler spooler;
+    PrinterObject printers(spooler);
+    printers.refresh();
+    printers.selectByName(kBenchQueue);
+    EngineHost host = objects.host();
+    host.printer = nullptr;
+    host.printers = &printers;
+    TPrnDos engine(host, false, o.font, &objects.percent, 0, "FATTURA", false, 0, nullptr);
+    const auto start = Clock::now();
+    if (!engine.RunJob(o.job)) {
+        std::fprintf(stderr, "bench_engine: the job could not be read\n");
+        return 1;
+    }
+    const double seconds = secondsSince(start);
+    std::printf("seconds=%.6f\npages=%d\nsize=0\nvmhwm_kb=%ld\n", seconds, o.pages,
+                peakResidentKb());
+    return 0;
+}
+
 int runChildMode(int argc, char** argv, const Options& o)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -424,6 +453,8 @@ int runChildMode(int argc, char** argv, const Options& o)
             return runEngineMode(o, o.mode == "pdf");
         if (o.mode == "lower-bound")
             return runLowerBoundMode(o);
+        if (o.mode == "printer-cups")
+            return runCupsMode(o);
         if (o.mode == "construct-pdf" || o.mode == "construct-printer")
             return runConstructMode(o, o.mode == "construct-pdf");
     } catch (const std::exception& e) {
@@ -570,6 +601,13 @@ int runParent(const char* self, const Options& o)
     const auto pdf = measure("pdf");
     const auto printer = measure("printer");
     const auto lower = measure("lower-bound");
+    // Printing to a file-backed queue of a private scheduler (needs root and cupsd).
+    std::optional<Result> cups;
+    const auto server = test::CupsServer::start();
+    if (server->running() && server->addQueue(kBenchQueue, test::CupsServer::Queue::Pdf))
+        cups = measure("printer-cups");
+    else
+        std::printf("(no private CUPS: %s)\n\n", server->skipReason().c_str());
     const auto constructPdf = measure("construct-pdf");
     const auto constructPrinter = measure("construct-printer");
 
@@ -588,6 +626,7 @@ int runParent(const char* self, const Options& o)
     row("PDF target", pdf);
     row("printer target (page list)", printer);
     row("lower bound (libharu direct)", lower);
+    row("printer target (to a CUPS queue)", cups);
 
     std::printf("\n%-34s %10s %12s %14s\n", "engine construction", "first [ms]",
                 (std::string("median/") += std::to_string(o.repeat) + " [ms]").c_str(),
