@@ -47,7 +47,7 @@ int printOnPrinter(const ConvertOptions& options, const EngineHost& baseHost,
     const std::string& name = *options.printer;
     try {
         printers.refresh();
-        printers.selectByName(name);
+        printers.selectForJob(name);
         if (options.copies > 1 && spooler.supportsCollate(printers.currentName()))
             spooler.setDefaultCollate(printers.currentName(), options.collate);
         IPrinterDevice& device = printers.device();
@@ -311,8 +311,8 @@ int runPrinterList(const std::vector<std::string>& args)
     }
     std::printf("%-20s %-40s %-30s %s\n", "Nome", "Modello", "Connessa a...", "");
     for (const PrinterRow& row : table.rows)
-        std::printf("%-20s %-40s %-30s %s\n", row.userName.c_str(), row.model.c_str(),
-                    row.port.c_str(), row.kind.c_str());
+        std::printf("%-20s %-40s %-30s %s\n", ansiToUtf8(row.userName).c_str(),
+                    ansiToUtf8(row.model).c_str(), ansiToUtf8(row.port).c_str(), row.kind.c_str());
     if (!table.allNamed)
         std::printf("Alcune stampanti non hanno un nome.\n");
     return 0;

@@ -115,8 +115,9 @@ void TPrnDos::WritePrinterList()
                 m_bPdf = false;
                 m_Printer = &printers->device();
                 MeasurePitchesPrinter();
-                // The producing programs read this file in the Windows code page.
-                out << PrinterListLine(utf8ToAnsi(info->comment), utf8ToAnsi(info->name), kind);
+                // The spooler gives its texts in the Windows code page, as the producing
+                // programs read this file.
+                out << PrinterListLine(info->comment, info->name, kind);
             } catch (const std::exception& e) {
                 m_host.prompts.show(PromptKind::Warning, PromptButtons::Ok,
                                     "Problemi durante elaborazione stampante " + names[i] + ":\n" +

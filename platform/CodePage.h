@@ -7,7 +7,11 @@ class QString;
 
 namespace spoolar {
 
-enum class OemCodePage { Cp850, Cp437 };
+enum class OemCodePage
+{
+    Cp850,
+    Cp437
+};
 
 // OEM (DOS) text to the Windows ANSI code page 1252, as OemToCharA does: exact where a
 // CP1252 character exists, the Windows best fit otherwise. Never fails.

@@ -9,8 +9,17 @@ using TColor = std::uint32_t;
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
 
-constexpr int redOf(TColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int redOf(TColor c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int greenOf(TColor c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int blueOf(TColor c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 } // namespace spoolar

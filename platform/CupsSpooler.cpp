@@ -375,6 +375,22 @@ bool CupsSpooler::acceptsJobs(std::string_view name)
     return accepting && ippGetBoolean(accepting, 0);
 }
 
+bool CupsSpooler::readyForJobs(std::string_view name)
+{
+    Http http = connectServer();
+    if (!http)
+        return false;
+    Ipp response =
+        printerAttributes(http->handle(), name, {"printer-is-accepting-jobs", "printer-state"});
+    if (!response)
+        return false;
+    ipp_attribute_t* accepting =
+        ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    return accepting && ippGetBoolean(accepting, 0) &&
+           (!state || ippGetInteger(state, 0) != IPP_PSTATE_STOPPED);
+}
+
 bool CupsSpooler::setDefaultCollate(std::string_view name, bool collate)
 {
     return modifyPrinter(name, [&](ipp_t* request) {

@@ -29,6 +29,7 @@ public:
     bool setDefaultCollate(std::string_view name, bool collate) override;
     std::unique_ptr<IRawDocument> startRawDocument(std::string_view name,
                                                    std::string_view title) override;
+    bool readyForJobs(std::string_view name) override;
     std::unique_ptr<IPrinterDevice> openDevice(std::string_view name) override;
 
     // Whether copies are collated by default on the printer; nothing when it cannot be read.

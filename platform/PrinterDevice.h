@@ -8,7 +8,11 @@
 
 namespace spoolar {
 
-enum class Orientation { Portrait, Landscape };
+enum class Orientation
+{
+    Portrait,
+    Landscape
+};
 
 // What the engine reads of a printer driver's default device mode.
 struct DeviceMode

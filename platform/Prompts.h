@@ -6,9 +6,30 @@
 
 namespace spoolar {
 
-enum class PromptKind { Error, Warning, Information, Confirmation };
-enum class PromptButtons { Ok, OkCancel, YesNo, AbortRetryIgnore };
-enum class PromptAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+enum class PromptKind
+{
+    Error,
+    Warning,
+    Information,
+    Confirmation
+};
+enum class PromptButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    AbortRetryIgnore
+};
+enum class PromptAnswer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No,
+    Abort,
+    Retry,
+    Ignore
+};
 
 // Every dialog of the program goes through this: the desktop shows a message box, headless
 // runs log the text and answer with the safe default, tests answer in advance.

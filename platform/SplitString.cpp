@@ -3,7 +3,10 @@
 namespace spoolar {
 
 namespace {
-bool isBlankOrControl(unsigned char c) { return c <= 0x20 || c == 0x7F; }
+bool isBlankOrControl(unsigned char c)
+{
+    return c <= 0x20 || c == 0x7F;
+}
 
 std::string trimmed(std::string_view s)
 {

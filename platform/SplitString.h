@@ -5,7 +5,11 @@
 
 namespace spoolar {
 
-enum class SplitTrim { Keep, Trim };
+enum class SplitTrim
+{
+    Keep,
+    Trim
+};
 
 // Splits at every occurrence of the separator: n separators give n + 1 items, an empty text
 // gives none. Trim removes leading and trailing blanks and control characters of each item.

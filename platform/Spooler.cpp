@@ -66,6 +66,13 @@ void PrinterObject::selectByName(std::string_view name)
     setPrinterIndex(index);
 }
 
+void PrinterObject::selectForJob(std::string_view name)
+{
+    selectByName(name);
+    if (!m_spooler.readyForJobs(m_currentName))
+        throw PrinterError("La stampante " + m_currentName + " non accetta lavori.");
+}
+
 std::string PrinterObject::currentName() const
 {
     return m_device ? m_currentName : std::string();

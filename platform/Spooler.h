@@ -2,8 +2,8 @@
 #include "platform/PrinterDevice.h"
 
 #include <memory>
-#include <stdexcept>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +51,8 @@ public:
     // Starts a raw document; null when the printer cannot be opened.
     virtual std::unique_ptr<IRawDocument> startRawDocument(std::string_view name,
                                                            std::string_view title) = 0;
+    // Whether the printer takes and prints jobs now: it accepts jobs and is not stopped.
+    virtual bool readyForJobs(std::string_view name) = 0;
     // A device for printing pages on the named printer; null when it cannot be opened.
     virtual std::unique_ptr<IPrinterDevice> openDevice(std::string_view name) = 0;
 };
@@ -72,6 +74,9 @@ public:
     // Selects the printer whose name equals the given one without regard to case; an unknown
     // name selects the default printer. Throws PrinterError when there is no printer at all.
     void selectByName(std::string_view name);
+    // selectByName for a job: also fails (PrinterError) when the printer is stopped or
+    // refuses jobs, so that a job is not handed to a printer that cannot print it.
+    void selectForJob(std::string_view name);
     // The selected printer's name, and its device.
     std::string currentName() const;
     IPrinterDevice& device();

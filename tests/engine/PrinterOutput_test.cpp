@@ -221,6 +221,27 @@ TEST_F(PrinterOutput, CommandLinePrintsOnTheNamedOrTheDefaultPrinter)
     EXPECT_EQ(cache->front(), PrinterTable::pdfRow());
 }
 
+TEST_F(PrinterOutput, StoppedOrRefusingQueueIsNotGivenTheJob)
+{
+    ASSERT_TRUE(s_server->addQueue("Ferma", CupsServer::Queue::PostScript, "FERMA"));
+    ASSERT_EQ(CupsServer::run({"cupsdisable", "Ferma"}).exitCode, 0);
+    m_printers->refresh();
+    EXPECT_THROW(m_printers->selectForJob("Ferma"), PrinterError);
+    ASSERT_TRUE(s_server->enable("Ferma"));
+    EXPECT_NO_THROW(m_printers->selectForJob("Ferma"));
+    ASSERT_TRUE(s_server->reject("Ferma"));
+    EXPECT_THROW(m_printers->selectForJob("Ferma"), PrinterError);
+
+    writeJob("x", "ferma.dat");
+    const std::string out =
+        capture("SPOOLAR_DRIVE_C=" + quoted(m_root / "drive_c") + " QT_QPA_PLATFORM=offscreen " +
+                SPOOLAR_BINARY + " --convert " + quoted(m_root / "ferma.dat") +
+                " --printer Ferma 2>&1; echo exit=$?");
+    EXPECT_NE(out.find("La stampante Ferma non risulta installata"), std::string::npos) << out;
+    EXPECT_NE(out.find("exit=1"), std::string::npos) << out;
+    ASSERT_TRUE(s_server->removeQueue("Ferma"));
+}
+
 TEST(PrinterOutputWithoutServer, CommandLineReportsThePrinterAndEnds)
 {
     const auto dir = makeTempDir("nocups");

@@ -42,6 +42,7 @@ public:
     bool setComment(std::string_view, std::string_view) override { return false; }
     bool supportsCollate(std::string_view) override { return false; }
     bool setDefaultCollate(std::string_view, bool) override { return false; }
+    bool readyForJobs(std::string_view) override { return true; }
     std::unique_ptr<IRawDocument> startRawDocument(std::string_view, std::string_view) override
     {
         return nullptr;
