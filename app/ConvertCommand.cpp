@@ -1,5 +1,6 @@
 #include "app/ConvertCommand.h"
 
+#include "app/JobPrinter.h"
 #include "app/PrinterTable.h"
 #include "engine/FontPercent.h"
 #include "engine/PdfError.h"
@@ -46,14 +47,9 @@ int printOnPrinter(const ConvertOptions& options, const EngineHost& baseHost,
     PrinterObject printers(spooler);
     const std::string& name = *options.printer;
     try {
-        printers.refresh();
-        printers.selectForJob(name);
-        if (options.copies > 1 && spooler.supportsCollate(printers.currentName()))
-            spooler.setDefaultCollate(printers.currentName(), options.collate);
-        IPrinterDevice& device = printers.device();
-        device.setCopies(options.copies);
+        preparePrinterForJob(printers, name, options.copies, options.collate);
     } catch (const PrinterError&) {
-        fail("La stampante " + name + " non risulta installata\no non e' raggiungibile!");
+        fail(printerNotReachableMessage(name));
         return 1;
     }
     EngineHost host = baseHost;
