@@ -10,13 +10,19 @@ bool BoxGrid::store(int row, int column, const CELL& cell)
         return false;
     const auto r = static_cast<std::size_t>(row);
     const auto c = static_cast<std::size_t>(column);
-    if (m_rows.size() <= r)
+    if (m_rows.size() <= r) {
         m_rows.resize(r + 1);
+        m_rowColumns.resize(r + 1);
+    }
     if (m_usedRows <= r)
         m_usedRows = r + 1;
     auto& cells = m_rows[r];
     if (cells.size() <= c)
         cells.resize(c + 1);
+    if (cells[c].character == 0) {
+        std::vector<int>& columns = m_rowColumns[r];
+        columns.insert(std::upper_bound(columns.begin(), columns.end(), column), column);
+    }
     cells[c] = cell;
     if (!m_columnUsed[c]) {
         m_columnUsed[c] = true;
@@ -25,34 +31,25 @@ bool BoxGrid::store(int row, int column, const CELL& cell)
     return true;
 }
 
-const CELL* BoxGrid::at(int row, int column) const
-{
-    if (row < 0 || column < 0)
-        return nullptr;
-    const auto r = static_cast<std::size_t>(row);
-    const auto c = static_cast<std::size_t>(column);
-    if (r >= m_usedRows || c >= m_rows[r].size())
-        return nullptr;
-    const CELL& cell = m_rows[r][c];
-    return cell.character == 0 ? nullptr : &cell;
-}
-
 void BoxGrid::clear()
 {
     // Keep each row's storage for the next page; only what was used is cleared.
-    for (std::size_t r = 0; r < m_usedRows; ++r)
+    for (std::size_t r = 0; r < m_usedRows; ++r) {
         m_rows[r].clear();
+        m_rowColumns[r].clear();
+    }
     m_usedRows = 0;
     for (const int c : m_usedColumns)
         m_columnUsed[static_cast<std::size_t>(c)] = false;
     m_usedColumns.clear();
 }
 
-int BoxGrid::rowLength(int row) const
+const std::vector<int>& BoxGrid::rowColumns(int row) const
 {
+    static const std::vector<int> none;
     if (row < 0 || static_cast<std::size_t>(row) >= m_usedRows)
-        return 0;
-    return static_cast<int>(m_rows[static_cast<std::size_t>(row)].size());
+        return none;
+    return m_rowColumns[static_cast<std::size_t>(row)];
 }
 
 std::vector<int> BoxGrid::usedColumns() const

@@ -28,16 +28,26 @@ public:
     // Cells beyond the grid are ignored (returns false).
     bool store(int row, int column, const CELL& cell);
     // The cell, or nullptr when empty or outside the grid.
-    const CELL* at(int row, int column) const;
+    const CELL* at(int row, int column) const
+    {
+        if (row < 0 || column < 0 || static_cast<std::size_t>(row) >= m_usedRows)
+            return nullptr;
+        const std::vector<CELL>& cells = m_rows[static_cast<std::size_t>(row)];
+        if (static_cast<std::size_t>(column) >= cells.size())
+            return nullptr;
+        const CELL& cell = cells[static_cast<std::size_t>(column)];
+        return cell.character == 0 ? nullptr : &cell;
+    }
     void clear();
 
-    // Columns beyond a row's length are empty.
-    int rowLength(int row) const;
+    // The columns of a row that hold a cell, ascending.
+    const std::vector<int>& rowColumns(int row) const;
     // The columns that hold at least one cell, in ascending order.
     std::vector<int> usedColumns() const;
 
 private:
     std::vector<std::vector<CELL>> m_rows;
+    std::vector<std::vector<int>> m_rowColumns;
     std::size_t m_usedRows = 0;
     std::vector<bool> m_columnUsed = std::vector<bool>(kColumns, false);
     std::vector<int> m_usedColumns; // in the order first used
@@ -124,10 +134,15 @@ void traceBoxLines(const BoxGrid& grid, int rows, int columns, const BoxGeometry
         const T y = geometry.rowCentre(i);
         auto draw = [&](T x0, T x1) { horizontal(x0, x1, y); };
         PendingSegment<T> segment;
-        const int length = std::min(columns, grid.rowLength(i));
-        for (int j = 0; j < length; ++j) {
+        int previous = -2;
+        for (const int j : grid.rowColumns(i)) {
+            if (j >= columns)
+                break;
+            if (j != previous + 1)
+                segment.flush(draw); // the empty cells between end the segment
+            previous = j;
             const CELL* cell = grid.at(i, j);
-            const BoxRule rule = boxRule(cell ? cell->character : 0, BoxPass::Horizontal);
+            const BoxRule rule = boxRule(cell->character, BoxPass::Horizontal);
             if (rule.interrupts) {
                 segment.flush(draw);
                 continue;

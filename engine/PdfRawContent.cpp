@@ -10,24 +10,29 @@ namespace spoolar {
 
 void PdfRawContent::appendNumber(std::string& out, float value)
 {
-    if (!std::isfinite(value))
-        value = 0;
-    char buffer[64];
-    auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-    if (ec != std::errc()) {
-        out += '0';
-        return;
+    // Thousandths as an integer: exact, and far cheaper than formatting a float.
+    double scaled = std::isfinite(value) ? std::round(static_cast<double>(value) * 1000.0) : 0.0;
+    if (scaled > 9.0e15 || scaled < -9.0e15)
+        scaled = 0;
+    long long thousandths = static_cast<long long>(scaled);
+    if (thousandths < 0) {
+        out += '-';
+        thousandths = -thousandths;
     }
-    // Trim "12.500" to "12.5" and "12.000" to "12"; "-0" becomes "0".
-    while (end > buffer && *(end - 1) == '0')
-        --end;
-    if (end > buffer && *(end - 1) == '.')
-        --end;
-    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-    if (text == "-0" || text.empty())
-        text = "0";
-    out += text;
+    char digits[24];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, thousandths / 1000);
+    (void)ec;
+    out.append(digits, end);
+    int fraction = static_cast<int>(thousandths % 1000);
+    if (fraction == 0)
+        return;
+    char decimals[4] = {'.', static_cast<char>('0' + fraction / 100),
+                        static_cast<char>('0' + fraction / 10 % 10),
+                        static_cast<char>('0' + fraction % 10)};
+    std::size_t length = 4;
+    while (decimals[length - 1] == '0')
+        --length;
+    out.append(decimals, length);
 }
 
 bool PdfRawContent::write(HPDF_Page page, std::string_view operators)
