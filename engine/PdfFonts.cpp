@@ -36,40 +36,48 @@ FamilyFactors familyFactors(std::string_view family)
     return {0.96f, 1.386667f};
 }
 
-std::vector<HPDF_Font> TPdfFonts::LoadFamily(HPDF_Doc doc, std::string_view family)
+void TPdfFonts::LoadFamily(HPDF_Doc doc, std::string_view family)
 {
-    std::vector<HPDF_Font> loaded;
     const std::string key = upper(family);
-    for (const auto& entry : m_families) {
-        if (entry.first == key)
-            return loaded;
+    for (const Family& entry : m_families) {
+        if (entry.key == key)
+            return;
     }
-    std::array<HPDF_Font, 4> slots{};
+    Family entry;
+    entry.key = key;
+    entry.doc = doc;
     for (const FontRegistryValue& value : m_registry.valuesFor(family)) {
         const std::string name = upper(value.name);
         if (name.find(key) == std::string::npos)
             continue;
-        const char* fontName = HPDF_LoadTTFontFromFile(doc, value.file.c_str(), HPDF_TRUE);
-        HPDF_Font font = fontName ? HPDF_GetFont(doc, fontName, "CP1252") : nullptr;
-        if (font) {
-            slots[static_cast<std::size_t>(slotOf(name))] = font;
-            loaded.push_back(font);
-        }
+        entry.files[static_cast<std::size_t>(slotOf(name))] = value.file;
     }
-    m_families.emplace_back(key, slots);
-    return loaded;
+    m_families.push_back(std::move(entry));
 }
 
-HPDF_Font TPdfFonts::GetFont(std::string_view family, bool bold, bool italic) const
+HPDF_Font TPdfFonts::load(Family& family, std::size_t slot)
+{
+    if (family.fonts[slot] || family.files[slot].empty())
+        return family.fonts[slot];
+    const char* fontName =
+        HPDF_LoadTTFontFromFile(family.doc, family.files[slot].c_str(), HPDF_TRUE);
+    HPDF_Font font = fontName ? HPDF_GetFont(family.doc, fontName, "CP1252") : nullptr;
+    family.fonts[slot] = font;
+    if (font && m_fontLoaded)
+        m_fontLoaded(font);
+    return font;
+}
+
+HPDF_Font TPdfFonts::GetFont(std::string_view family, bool bold, bool italic)
 {
     const std::string key = upper(family);
-    for (const auto& [name, slots] : m_families) {
-        if (name != key)
+    for (Family& entry : m_families) {
+        if (entry.key != key)
             continue;
-        const HPDF_Font font = slots[static_cast<std::size_t>((bold ? 1 : 0) + (italic ? 2 : 0))];
-        if (font)
-            return font;
-        return slots[bold ? 1 : 0];
+        std::size_t slot = static_cast<std::size_t>((bold ? 1 : 0) + (italic ? 2 : 0));
+        if (entry.files[slot].empty())
+            slot = bold ? 1 : 0;
+        return load(entry, slot);
     }
     return nullptr;
 }

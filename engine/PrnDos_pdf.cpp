@@ -88,8 +88,8 @@ void TPrnDos::StartPdfJob()
                                                    : m_iPdfType == 2 ? PdfType::PdfA1b
                                                                      : PdfType::Plain);
     HPDF_SetCompressionMode(m_pdfDoc, HPDF_COMP_ALL);
-    for (HPDF_Font font : m_PdfFonts->LoadFamily(m_pdfDoc, m_asFontName))
-        m_pdfConformance->registerFont(font);
+    m_PdfFonts->setFontLoaded([this](HPDF_Font font) { m_pdfConformance->registerFont(font); });
+    m_PdfFonts->LoadFamily(m_pdfDoc, m_asFontName);
 
     const std::time_t now = std::chrono::system_clock::to_time_t(m_host.clock.now());
     std::tm utc{};
