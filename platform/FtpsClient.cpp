@@ -293,10 +293,11 @@ FtpsStatus FtpsClient::perform(std::string_view what)
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_CONNECT:
-    case CURLE_OPERATION_TIMEDOUT:
     case CURLE_GOT_NOTHING:
         return {FtpsErrorKind::Unreachable,
                 "Il server FTP " + server + " non è raggiungibile" + detail};
+    case CURLE_OPERATION_TIMEDOUT:
+        return {FtpsErrorKind::Unreachable, "Il server FTP " + server + " non risponde" + detail};
     case CURLE_USE_SSL_FAILED:
         return {FtpsErrorKind::Tls,
                 "Il server FTP " + server + " non accetta connessioni protette (TLS)" + detail};
