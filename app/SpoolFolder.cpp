@@ -142,7 +142,8 @@ int renameNoReplace(const fs::path& from, const fs::path& to)
     if (errno == EEXIST)
         return EEXIST;
     // Neither (no hard links on the filesystem): look first, then rename.
-    if (isJobFileEntry(to) || fs::exists(fs::symlink_status(to)))
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(to, ec)))
         return EEXIST;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }

@@ -84,6 +84,7 @@ struct ErrorFolderMove
 class SpoolFolder
 {
 public:
+    // Both are kept by reference and must outlive the folder object.
     SpoolFolder(const PathMapper& paths, const IClock& clock);
 
     // The job to serve now: SPLOK jobs before SPO jobs; within the scheme that has waiting
