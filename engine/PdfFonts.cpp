@@ -1,5 +1,6 @@
 #include "engine/PdfFonts.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Colour.h"
 #include "platform/FontRegistry.h"
 
@@ -9,14 +10,6 @@
 namespace spoolar {
 
 namespace {
-std::string upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 int slotOf(const std::string& upperName)
 {
     const bool bold = upperName.find("BOLD") != std::string::npos;
@@ -28,7 +21,7 @@ int slotOf(const std::string& upperName)
 
 FamilyFactors familyFactors(std::string_view family)
 {
-    const std::string name = upper(family);
+    const std::string name = upperAscii(family);
     if (name.find("CONSOLAS") != std::string::npos)
         return {1.146789f, 1.5f};
     if (name.find("BITSTREAM") != std::string::npos)
@@ -38,7 +31,7 @@ FamilyFactors familyFactors(std::string_view family)
 
 void TPdfFonts::LoadFamily(HPDF_Doc doc, std::string_view family)
 {
-    const std::string key = upper(family);
+    const std::string key = upperAscii(family);
     for (const Family& entry : m_families) {
         if (entry.key == key)
             return;
@@ -47,7 +40,7 @@ void TPdfFonts::LoadFamily(HPDF_Doc doc, std::string_view family)
     entry.key = key;
     entry.doc = doc;
     for (const FontRegistryValue& value : m_registry.valuesFor(family)) {
-        const std::string name = upper(value.name);
+        const std::string name = upperAscii(value.name);
         if (name.find(key) == std::string::npos)
             continue;
         entry.files[static_cast<std::size_t>(slotOf(name))] = value.file;
@@ -70,7 +63,7 @@ HPDF_Font TPdfFonts::load(Family& family, std::size_t slot)
 
 HPDF_Font TPdfFonts::GetFont(std::string_view family, bool bold, bool italic)
 {
-    const std::string key = upper(family);
+    const std::string key = upperAscii(family);
     for (Family& entry : m_families) {
         if (entry.key != key)
             continue;

@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "platform/AsciiCase.h"
 
 #include <algorithm>
 #include <array>
@@ -18,18 +19,6 @@ namespace fs = std::filesystem;
 namespace spoolar {
 
 namespace {
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerAscii(x) == lowerAscii(y);
-           });
-}
 
 // Blanks the profile functions drop around names and values; 0x1A is the end-of-file mark
 // that DOS editors and programs leave at the end of a text file.

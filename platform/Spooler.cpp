@@ -1,22 +1,12 @@
 #include "platform/Spooler.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <utility>
 
 namespace spoolar {
-namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
-
 PrinterObject::PrinterObject(ISpooler& spooler) : m_spooler(spooler) {}
 
 const std::vector<std::string>& PrinterObject::refresh()
@@ -58,7 +48,7 @@ void PrinterObject::selectByName(std::string_view name)
 
     int index = -1;
     for (std::size_t i = 0; i < m_printers.size(); ++i) {
-        if (equalsIgnoringCase(m_printers[i], name)) {
+        if (equalsNoCase(m_printers[i], name)) {
             index = static_cast<int>(i);
             break;
         }

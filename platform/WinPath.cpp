@@ -1,4 +1,5 @@
 #include "platform/WinPath.h"
+#include "platform/AsciiCase.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,18 +12,6 @@ namespace fs = std::filesystem;
 namespace spoolar {
 
 namespace {
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerAscii(x) == lowerAscii(y);
-           });
-}
 
 // Orders names as a DOS listing would (without regard to case); equal names under that rule
 // fall back to byte order so the result never depends on the order of the directory.
