@@ -1,5 +1,6 @@
 // spoolar: turns the print jobs of DOS business programs into PDFs and printed pages.
 #include "app/ConvertCommand.h"
+#include "platform/WindowMessages.h"
 
 #include <QGuiApplication>
 
@@ -15,7 +16,8 @@ const char* kUsage =
     "          [--left-offset N] [--png DIR [--dpi N]] [-o OUT] [--codepage 850|437]\n"
     "          [--control-codes FILE] [--debug-map]\n"
     "          [--printer NOME [--copies N] [--collate] [--passthrough]]\n"
-    "  spoolar --printer-list [--font NOME]\n";
+    "  spoolar --printer-list [--font NOME]\n"
+    "  spoolar --send 6025 HANDLE | 6026 | 6027 | 32769\n";
 }
 
 int main(int argc, char** argv)
@@ -42,6 +44,20 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         QGuiApplication app(argc, argv);
         return spoolar::runPrinterList(args);
+    }
+    if (args[0] == "--send") {
+        // A window message to the running instance.
+        const auto message =
+            spoolar::parseSendArguments(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (!message) {
+            std::fprintf(stderr, "spoolar: messaggio non valido\n%s", kUsage);
+            return 2;
+        }
+        if (!spoolar::sendWindowMessage(*message)) {
+            std::fputs("spoolar: Spoolar non è in esecuzione\n", stderr);
+            return 1;
+        }
+        return 0;
     }
     std::fprintf(stderr, "spoolar: opzione sconosciuta: %s\n%s", args[0].c_str(), kUsage);
     return 2;
