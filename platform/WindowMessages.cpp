@@ -301,8 +301,11 @@ void WindowMessageServer::deliver(const WindowMessage& message)
     QMetaObject::invokeMethod(
         m_server.get(),
         [this, message] {
+            // The handler may destroy this server (the close message ends the program), so it
+            // runs from a copy and nothing of the server is touched afterwards.
+            const Handler handler = m_handler;
             try {
-                m_handler(message);
+                handler(message);
             } catch (const std::exception& e) {
                 qWarning("spoolar: errore nella gestione del messaggio %d: %s", message.id,
                          e.what());
