@@ -1,6 +1,6 @@
-#include "app/QvorIni.h"
 #include "app/Settings.h"
 #include "platform/IniFile.h"
+#include "platform/QvorIni.h"
 #include "platform/WinPath.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/QvorIni.h"
+#include "platform/QvorIni.h"
 
 #include "platform/IniFile.h"
 #include "platform/WinPath.h"
