@@ -2,6 +2,7 @@
 
 #include "app/JobPrinter.h"
 #include "app/PrinterTable.h"
+#include "app/PrinterTableBuilder.h"
 #include "engine/FontPercent.h"
 #include "engine/PdfError.h"
 #include "engine/PrnDos.h"
@@ -62,7 +63,10 @@ int printOnPrinter(const ConvertOptions& options, const EngineHost& baseHost,
         TPrnDos engine(host, landscape, options.fontName, &percent, 0, title, false,
                        options.leftOffset, nullptr);
         if (options.passThrough) {
-            engine.PassThrough(dataFile);
+            if (!engine.PassThrough(dataFile)) {
+                fail("la stampante " + printers.currentName() + " non ha accettato il lavoro");
+                return 1;
+            }
         } else if (!engine.RunJob(dataFile)) {
             fail("impossibile leggere il file di lavoro " + options.dataFile);
             return 2;
@@ -293,18 +297,7 @@ int runPrinterList(const std::vector<std::string>& args)
     PrinterObject printers(spooler);
     EngineHost host{paths, prompts, fonts, oem, clock, nullptr, false, std::nullopt, &printers};
 
-    const PrinterTable::Build table = PrinterTable::build(printers, prompts);
-    std::error_code ec;
-    std::filesystem::create_directories(paths.programHome(), ec);
-    PrinterTable::saveCache(paths.programHome() / "spoolar.grd", table.rows);
-    try {
-        FONTPERCENT percent;
-        TPrnDos engine(host, false, fontName, &percent, 0, "", false, 0, nullptr);
-        engine.WritePrinterList();
-    } catch (const std::exception& e) {
-        // The table is shown all the same; the list file is what could be written.
-        fail(std::string("PRINTERS.LST: ") + e.what());
-    }
+    const PrinterTable::Build table = rebuildPrinterTable(host, fontName);
     std::printf("%-20s %-40s %-30s %s\n", "Nome", "Modello", "Connessa a...", "");
     for (const PrinterRow& row : table.rows)
         std::printf("%-20s %-40s %-30s %s\n", ansiToUtf8(row.userName).c_str(),

@@ -46,7 +46,7 @@ template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 // Every key of the settings file, in the order in which save() writes them. The default of
 // each key is the value of its field in a default-made ProgramSettings.
-const std::array<SettingKey, 18> kKeys{{
+const std::array<SettingKey, 20> kKeys{{
     {"PREVIEW", "Fascicola", BoolKey{[](ProgramSettings& s) -> bool& { return s.fascicola; }},
      "collate copies (CKB_Fascicola, menu item Fascicola); default 0"},
     {"PREVIEW", "Chart", BoolKey{[](ProgramSettings& s) -> bool& { return s.previewChart; }},
@@ -93,6 +93,13 @@ const std::array<SettingKey, 18> kKeys{{
     {"REMOTESPOOL", "Password",
      HiddenTextKey{[](ProgramSettings& s) -> std::string& { return s.password; }},
      "FTP password of the remote spool, obfuscated (encodeHiddenText); default empty"},
+    {"REMOTESPOOL", "VerificaCertificato",
+     BoolKey{[](ProgramSettings& s) -> bool& { return s.verifyCertificate; }},
+     "check the FTP server's certificate; default 1 (0 accepts any server)"},
+    {"REMOTESPOOL", "Certificato",
+     TextKey{[](ProgramSettings& s) -> std::string& { return s.caFile; }},
+     "certificate file that the server's certificate must chain to (a self-signed server's "
+     "own certificate); default empty: the system's store"},
 }};
 
 // The fixed key of the password obfuscation. Changing it makes stored passwords unreadable.

@@ -33,6 +33,8 @@ struct ProgramSettings
     std::int32_t port = 21; // Port: FTP control port (1-65535; anything else reads as 21)
     std::string user;       // User: FTP user name
     std::string password;   // Password: kept in clear here, stored obfuscated in the file
+    bool verifyCertificate = true; // VerificaCertificato: check the server's certificate
+    std::string caFile;            // Certificato: trusted certificate file; empty: the system's
 
     // Reads every key with its default; a missing file or key is not an error.
     void load(const std::filesystem::path& file);

@@ -24,6 +24,7 @@ namespace {
 
 constexpr std::string_view kSpoolDir = "C:\\SPOOL";
 constexpr std::string_view kErrorDir = "C:\\SPOOL\\ERR";
+constexpr std::string_view kPdfReadyFile = "C:\\SPOOL\\Pdf.ok";
 constexpr std::string_view kRequestDir = "C:\\SPOOL\\TMP";
 constexpr std::string_view kRequestPattern = "*.coda";
 constexpr std::string_view kFaxHandOff = "C:\\KERVANIS\\TMPFILES\\SEND2FAX.DEL";
@@ -388,6 +389,40 @@ ErrorFolderMove SpoolFolder::moveJobToErrorFolder(const SpoolJob& job) const
         result.moved.push_back(target);
     }
     return result;
+}
+
+bool SpoolFolder::createWorkFolders() const
+{
+    bool created = true;
+    for (const char* folder : {"C:\\SPOOL\\TMP", "C:\\SPOOL\\PDF"}) {
+        std::error_code ec;
+        const fs::path host = m_paths.toHost(folder);
+        fs::create_directories(host, ec);
+        if (!fs::is_directory(host, ec))
+            created = false;
+    }
+    return created;
+}
+
+std::optional<std::string> SpoolFolder::readPdfReadyFile() const
+{
+    std::FILE* file = std::fopen(m_paths.toHost(kPdfReadyFile).c_str(), "rb");
+    if (!file)
+        return std::nullopt;
+    char buffer[256];
+    const std::size_t n = std::fread(buffer, 1, 255, file);
+    std::fclose(file);
+    std::string line(buffer, n);
+    line = line.substr(0, line.find_first_of("\r\n"));
+    if (line.empty())
+        return std::nullopt;
+    return line;
+}
+
+void SpoolFolder::removePdfReadyFile() const
+{
+    std::error_code ignored;
+    fs::remove(m_paths.toHost(kPdfReadyFile), ignored);
 }
 
 std::vector<fs::path> SpoolFolder::openRequests() const

@@ -105,6 +105,16 @@ public:
     // goes first, so a job that moved only in part is not taken again.
     ErrorFolderMove moveJobToErrorFolder(const SpoolJob& job) const;
 
+    // C:\SPOOL\TMP and C:\SPOOL\PDF with every missing parent (start-up). False when one of
+    // them cannot be created.
+    bool createWorkFolders() const;
+
+    // C:\SPOOL\Pdf.ok, the PDF ready file: its first line (at most 255 characters) is the Windows
+    // path of the last PDF written. Nothing when it is missing or empty.
+    std::optional<std::string> readPdfReadyFile() const;
+    // Removes it (at start-up a file left by an earlier run would announce an old PDF).
+    void removePdfReadyFile() const;
+
     // C:\SPOOL\TMP\*.coda in listing order.
     std::vector<std::filesystem::path> openRequests() const;
 

@@ -1,5 +1,6 @@
 // spoolar: turns the print jobs of DOS business programs into PDFs and printed pages.
 #include "app/ConvertCommand.h"
+#include "app/HeadlessProgram.h"
 #include "platform/WindowMessages.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,7 @@ const char* kUsage =
     "          [--control-codes FILE] [--debug-map]\n"
     "          [--printer NOME [--copies N] [--collate] [--passthrough]]\n"
     "  spoolar --printer-list [--font NOME]\n"
+    "  spoolar --headless [--control-codes FILE]\n"
     "  spoolar --send 6025 HANDLE | 6026 | 6027 | 32769\n";
 }
 
@@ -38,6 +40,13 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         QGuiApplication app(argc, argv);
         return spoolar::runConvert(*parsed.options);
+    }
+    if (args[0] == "--headless") {
+        // The spooler without windows; the engine still measures fonts through Qt Gui.
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QGuiApplication app(argc, argv);
+        return spoolar::runHeadless(args);
     }
     if (args[0] == "--printer-list") {
         if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))

@@ -91,8 +91,9 @@ public:
     bool RunJob(const std::filesystem::path& jobFile, const std::filesystem::path& coverFile = {});
 
     // Sends a text job to the selected printer as it is (raw), all copies in one document.
-    // Does nothing when the file or the printer cannot be opened.
-    void PassThrough(const std::filesystem::path& jobFile);
+    // Sends nothing when the file or the printer cannot be opened. True once the spooler has
+    // accepted the document, so the caller keeps the job when it is false.
+    bool PassThrough(const std::filesystem::path& jobFile);
 
     // Writes C:\SPOOL\PRINTERS.LST: the named printers with their line counts per pitch, then
     // the PDF target. Leaves the engine on the PDF target.

@@ -31,27 +31,27 @@ std::string withUnixLineEnds(const std::string& bytes)
 
 } // namespace
 
-void TPrnDos::PassThrough(const std::filesystem::path& jobFile)
+bool TPrnDos::PassThrough(const std::filesystem::path& jobFile)
 {
     std::ifstream in(jobFile, std::ios::binary);
     if (!in)
-        return;
+        return false;
     const std::string content = withUnixLineEnds(
         std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
     in.close();
     if (!m_host.printers)
-        return;
+        return false;
 
     std::string name;
     try {
         name = m_host.printers->currentName();
     } catch (const PrinterError&) {
-        return;
+        return false;
     }
     const std::string title = m_Printer ? m_Printer->title().substr(0, kMaxDocumentName) : "";
     auto document = m_host.printers->spooler().startRawDocument(name, title);
     if (!document)
-        return;
+        return false;
 
     const int copies = m_Printer ? std::max(1, m_Printer->copies()) : 1;
     for (int copy = 0; copy < copies; ++copy) {
@@ -65,12 +65,14 @@ void TPrnDos::PassThrough(const std::filesystem::path& jobFile)
             }
             std::string_view piece(content.data() + pos, end - pos);
             piece = piece.substr(0, piece.find('\0'));
-            if (!piece.empty())
-                document->write(piece);
+            if (!piece.empty() && !document->write(piece)) {
+                document->abort();
+                return false;
+            }
             pos = end;
         }
     }
-    document->finish();
+    return document->finish();
 }
 
 std::string TPrnDos::PrinterListLine(const std::string& comment, const std::string& name,

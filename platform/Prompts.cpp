@@ -37,6 +37,12 @@ const char* kindWord(PromptKind kind)
 
 PromptAnswer LogPrompts::show(PromptKind kind, PromptButtons buttons, std::string_view text)
 {
+    return showCaptioned(kind, buttons, text, {});
+}
+
+PromptAnswer LogPrompts::showCaptioned(PromptKind kind, PromptButtons buttons,
+                                       std::string_view text, std::string_view caption)
+{
     // One line per message: line breaks of the dialog text become " | ".
     std::string line;
     line.reserve(text.size());
@@ -46,13 +52,23 @@ PromptAnswer LogPrompts::show(PromptKind kind, PromptButtons buttons, std::strin
         else if (c != '\r')
             line += c;
     }
-    std::fprintf(stderr, "spoolar: [%s] %s\n", kindWord(kind), line.c_str());
+    if (caption.empty())
+        std::fprintf(stderr, "spoolar: [%s] %s\n", kindWord(kind), line.c_str());
+    else
+        std::fprintf(stderr, "spoolar: [%s] %.*s: %s\n", kindWord(kind),
+                     static_cast<int>(caption.size()), caption.data(), line.c_str());
     return safeDefaultAnswer(buttons);
 }
 
 PromptAnswer ScriptedPrompts::show(PromptKind kind, PromptButtons buttons, std::string_view text)
 {
-    m_shown.push_back({kind, buttons, std::string(text)});
+    return showCaptioned(kind, buttons, text, {});
+}
+
+PromptAnswer ScriptedPrompts::showCaptioned(PromptKind kind, PromptButtons buttons,
+                                            std::string_view text, std::string_view caption)
+{
+    m_shown.push_back({kind, buttons, std::string(text), std::string(caption)});
     if (m_answers.empty())
         return safeDefaultAnswer(buttons);
     const PromptAnswer answer = m_answers.front();

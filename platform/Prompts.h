@@ -39,6 +39,13 @@ public:
     virtual ~IPrompts() = default;
     // text is UTF-8.
     virtual PromptAnswer show(PromptKind kind, PromptButtons buttons, std::string_view text) = 0;
+    // The same dialog with a caption of its own instead of the program's title.
+    virtual PromptAnswer showCaptioned(PromptKind kind, PromptButtons buttons,
+                                       std::string_view text, std::string_view caption)
+    {
+        (void)caption;
+        return show(kind, buttons, text);
+    }
 };
 
 // The answer taken when nobody can be asked: OK for messages and confirmations, Ignore for
@@ -50,6 +57,8 @@ class LogPrompts : public IPrompts
 {
 public:
     PromptAnswer show(PromptKind kind, PromptButtons buttons, std::string_view text) override;
+    PromptAnswer showCaptioned(PromptKind kind, PromptButtons buttons, std::string_view text,
+                               std::string_view caption) override;
 };
 
 // For tests: records every message and answers from a queue (the safe default when empty).
@@ -61,11 +70,14 @@ public:
         PromptKind kind;
         PromptButtons buttons;
         std::string text;
+        std::string caption; // empty for the program's title
     };
 
     void setNextAnswer(PromptAnswer answer) { m_answers.push_back(answer); }
     const std::vector<Shown>& shown() const { return m_shown; }
     PromptAnswer show(PromptKind kind, PromptButtons buttons, std::string_view text) override;
+    PromptAnswer showCaptioned(PromptKind kind, PromptButtons buttons, std::string_view text,
+                               std::string_view caption) override;
 
 private:
     std::deque<PromptAnswer> m_answers;

@@ -13,6 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::string_view kOneShotOptions[] = {"--send", "--convert", "--printer-list",
+                                                "--help", "-h"};
+
 // Length at which the kernel cuts the name in /proc/PID/comm.
 constexpr std::size_t kCommLength = 15;
 
@@ -110,6 +113,24 @@ std::optional<pid_t> pidOf(const std::string& name)
     return pid;
 }
 
+// A command that does one thing and ends (spoolar --send, --convert, ...) is no instance of the
+// program: only the tray program and the headless spooler are. Told by the first argument.
+bool runsOneShotCommand(const fs::path& processDir)
+{
+    const auto cmdline = readFile(processDir / "cmdline");
+    if (!cmdline)
+        return false;
+    const std::size_t end0 = cmdline->find('\0');
+    if (end0 == std::string::npos || end0 + 1 >= cmdline->size())
+        return false;
+    const std::string first = cmdline->substr(end0 + 1, cmdline->find('\0', end0 + 1) - end0 - 1);
+    for (std::string_view oneShot : kOneShotOptions) {
+        if (first == oneShot)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool anotherInstanceRunning(const fs::path& procRoot, pid_t ownPid, std::string_view ownName)
@@ -130,7 +151,8 @@ bool anotherInstanceRunning(const fs::path& procRoot, pid_t ownPid, std::string_
         const auto state = processState(it->path());
         if (!state || *state == 'Z' || *state == 'X' || *state == 'x')
             continue;
-        if (executableNameMatches(it->path(), ownName) == NameMatch::Yes)
+        if (executableNameMatches(it->path(), ownName) == NameMatch::Yes &&
+            !runsOneShotCommand(it->path()))
             return true;
     }
     return false;

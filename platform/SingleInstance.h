@@ -9,7 +9,9 @@ namespace spoolar {
 // Whether another process of the same executable runs on this machine: a process other than
 // this one whose executable file name, without folder and without regard to case, equals ours.
 // Processes of every user count. A process that has exited but not yet been reaped (a zombie)
-// does not. When the process table cannot be read the answer is false, so start-up goes on.
+// does not, nor does one that runs a one-shot command of the program (spoolar --send,
+// --convert, --printer-list, --help). When the process table cannot be read the answer is
+// false, so start-up goes on.
 bool anotherInstanceRunning();
 
 // The same over a process table laid out as /proc under `procRoot`, for a process `ownPid`

@@ -81,6 +81,14 @@ TEST(SingleInstance, FindsAnotherProcessOfTheSameExecutable)
          {{200, std::nullopt, 'S', "", "spoolar"}},
          true},
         {"kernel thread", {{2, std::nullopt, 'I', "", "kthreadd"}}, false},
+        {"one-shot commands are no instance",
+         {{200, "/usr/bin/spoolar", 'S', "spoolar\0--send\0006027\0"s},
+          {201, "/usr/bin/spoolar", 'S', "spoolar\0--convert\0JOB\0"s}},
+         false},
+        {"headless spooler beside a one-shot command",
+         {{200, "/usr/bin/spoolar", 'S', "spoolar\0--send\0006027\0"s},
+          {201, "/usr/bin/spoolar", 'S', "spoolar\0--headless\0"s}},
+         true},
     };
     for (const auto& c : cases) {
         QTemporaryDir dir;
