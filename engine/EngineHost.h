@@ -11,6 +11,7 @@ class FontRegistry;
 class OemConverter;
 class IClock;
 class PrinterObject;
+class BarcodeKindCache;
 
 // What an engine needs of the program around it. Passed to each engine, owned by the caller.
 struct EngineHost
@@ -29,6 +30,14 @@ struct EngineHost
     // The program-wide printer object (printer list and selection); needed for raw printing
     // and the printer list file, and used for the printer target when `printer` is null.
     PrinterObject* printers = nullptr;
+    // Dots per inch of the screen: font sizes in points that the designer windows measure on
+    // the screen (letterheads, labels, the fax cover) are turned into dots at this resolution.
+    int screenDpi = 96;
+    // The folder of HTest.txt, Label.jpg and the relative picture names of a job; the process's
+    // current folder when empty.
+    std::filesystem::path workingFolder{};
+    // The program-wide barcode kind cache; each engine keeps its own when null.
+    BarcodeKindCache* barcodeKinds = nullptr;
 };
 
 } // namespace spoolar

@@ -110,7 +110,7 @@ void TPrnDos::LoadControlCodes()
                                       : ControlCodes::fromSearchPath();
 }
 
-bool TPrnDos::RunJob(const std::filesystem::path& jobFile, const std::filesystem::path&)
+bool TPrnDos::RunJob(const std::filesystem::path& jobFile, const std::filesystem::path& coverFile)
 {
     std::ifstream in(jobFile, std::ios::binary);
     if (!in)
@@ -154,6 +154,7 @@ bool TPrnDos::RunJob(const std::filesystem::path& jobFile, const std::filesystem
                 m_Printer->endDoc();
                 printerDocOpen = false;
             }
+            DrawFaxCover(coverFile);
         }
     } catch (...) {
         // Leave no printer document half open and no PDF document behind.
@@ -228,7 +229,8 @@ void TPrnDos::NewPage()
 void TPrnDos::FinishPage()
 {
     const StyleFlags saved = CurrentStyle();
-    // The letterhead layer is drawn here when switched on (m_bHeaderOn).
+    if (m_bHeaderOn)
+        DrawLetterhead();
     m_bRedraw = true;
     DrawBoxLines();
     FillBoxes();

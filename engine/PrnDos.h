@@ -6,6 +6,8 @@
 #include "engine/PdfConformance.h"
 #include "engine/PdfFonts.h"
 #include "engine/PdfPageState.h"
+#include "overlays/BarcodeKinds.h"
+#include "overlays/LetterheadPainter.h"
 #include "platform/Colour.h"
 #include "platform/Metafile.h"
 
@@ -162,6 +164,18 @@ private:
     bool FindBoxPdf(float left, float top, FloatRect& box) const;
     void FillBoxes();
 
+    // Overlays: letterhead, barcodes, labels, pictures, bands and the fax cover page.
+    void SelectLetterhead(std::string_view name);
+    void DrawLetterhead();
+    void DrawBarcode(std::string_view parameter);
+    void DrawLabel(std::string_view parameter);
+    void DrawPicture(std::string_view parameter);
+    void DrawBand();
+    void DrawFaxCover(const std::filesystem::path& coverFile);
+    std::filesystem::path WorkingFolder() const;
+    std::int32_t PdfPageHeight() const;
+    void RestorePdfPageState();
+
     const EngineHost& m_host;
     ControlCodes m_Codes;
 
@@ -243,6 +257,9 @@ private:
     std::vector<BOXES> m_lBoxes;
     std::vector<CORNER> m_lTopLeft;
     std::vector<CORNER> m_lBottomRight;
+    std::unique_ptr<LetterheadPrinterPainter> m_HeaderPrinter;
+    std::unique_ptr<LetterheadPdfPainter> m_HeaderPdf; // header pictures of the PDF document
+    BarcodeKindCache m_OwnBarcodeKinds;
 };
 
 } // namespace spoolar

@@ -138,7 +138,8 @@ void TPrnDos::ApplyInBandCommand(std::string_view command)
             m_Canvas->setBrushColour(*colour);
         if (letter == 'B')
             m_bBoxFillPending = true;
-        // T: the background band of the current line is an overlay drawn by its own layer.
+        if (letter == 'T')
+            DrawBand();
         return;
     }
     case 'H':
@@ -147,8 +148,18 @@ void TPrnDos::ApplyInBandCommand(std::string_view command)
                 m_bHeaderOn = true;
             else if (parameter == "0")
                 m_bHeaderOn = false;
+        } else {
+            SelectLetterhead(parameter);
         }
-        // Selecting a letterhead file by name is the letterhead layer's work.
+        return;
+    case 'C':
+        DrawBarcode(parameter);
+        return;
+    case 'I':
+        DrawPicture(parameter);
+        return;
+    case 'L':
+        DrawLabel(parameter);
         return;
     case 'V':
         if (parameter.empty()) {
@@ -163,8 +174,7 @@ void TPrnDos::ApplyInBandCommand(std::string_view command)
         }
         return;
     default:
-        // C (barcode), I (picture), L (label) are drawn by the overlay layer; any other
-        // letter does nothing. The command is removed from the stream either way.
+        // Any other letter does nothing; the command is removed from the stream either way.
         return;
     }
 }
