@@ -177,6 +177,11 @@ std::optional<double> parseFloat(std::string_view s)
 
 } // namespace
 
+std::optional<std::int32_t> parseProfileInteger(std::string_view text)
+{
+    return parseInteger(text);
+}
+
 TIniFile::TIniFile(fs::path fileName) : m_fileName(std::move(fileName))
 {
     std::string content;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,5 +111,9 @@ private:
     bool m_readFailed = false;
     bool m_modified = false;
 };
+
+// An integer as ReadInteger reads a value (decimal, or hexadecimal after "$" or "0x"), for texts
+// that other readers convert the same way; nothing when the text does not convert.
+std::optional<std::int32_t> parseProfileInteger(std::string_view text);
 
 } // namespace spoolar

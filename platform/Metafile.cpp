@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPen>
+#include <QPolygonF>
 #include <QRectF>
 
 #include <cmath>
@@ -169,6 +170,21 @@ public:
         m_p.drawImage(area(op.dest), *op.image);
     }
 
+    void operator()(const mfop::Polygon& op) const
+    {
+        if (op.points.size() < 3)
+            return;
+        PainterStateGuard guard(m_p);
+        m_p.setRenderHint(QPainter::Antialiasing, true);
+        m_p.setPen(Qt::NoPen);
+        m_p.setBrush(toQColor(op.colour));
+        QPolygonF polygon;
+        polygon.reserve(static_cast<qsizetype>(op.points.size()));
+        for (const IntPoint& p : op.points)
+            polygon.append(QPointF(p.x, p.y));
+        m_p.drawPolygon(polygon, Qt::OddEvenFill);
+    }
+
 private:
     QPainter& m_p;
     int m_dpiY;
@@ -251,6 +267,14 @@ public:
         const int w = op.image ? op.image->width() : 0;
         const int h = op.image ? op.image->height() : 0;
         return "image " + rectText(op.dest) + ' ' + std::to_string(w) + 'x' + std::to_string(h);
+    }
+
+    std::string operator()(const mfop::Polygon& op) const
+    {
+        std::string s = "polygon";
+        for (const IntPoint& p : op.points)
+            s += ' ' + std::to_string(p.x) + ',' + std::to_string(p.y);
+        return s + ' ' + hexColour(op.colour);
     }
 };
 
@@ -352,6 +376,11 @@ void TMetafileCanvas::textRect(const IntRect& rect, int x, int y, std::string_vi
 void TMetafileCanvas::draw(const IntRect& dest, std::shared_ptr<const QImage> image)
 {
     m_page.append(mfop::Image{dest, std::move(image)});
+}
+
+void TMetafileCanvas::fillPolygon(std::vector<IntPoint> points)
+{
+    m_page.append(mfop::Polygon{std::move(points), m_brushColour});
 }
 
 int TMetafileCanvas::textWidth(std::string_view ansi) const

@@ -26,6 +26,13 @@ struct IntRect
     bool operator==(const IntRect&) const = default;
 };
 
+struct IntPoint
+{
+    int x = 0;
+    int y = 0;
+    bool operator==(const IntPoint&) const = default;
+};
+
 // A logical font as GDI describes it. height < 0: character height (em) in dots;
 // height > 0: cell height (ascent + descent); 0: a default size. width 0: the font's own
 // proportions, otherwise the average character width in dots (the glyphs are stretched).
@@ -80,10 +87,16 @@ struct Image
     IntRect dest;
     std::shared_ptr<const QImage> image;
 };
+// A closed polygon filled with one colour (even-odd rule), without outline; edges smoothed.
+struct Polygon
+{
+    std::vector<IntPoint> points;
+    TColor colour;
+};
 } // namespace mfop
 
-using MetafileOp =
-    std::variant<mfop::FillRect, mfop::Text, mfop::Line, mfop::Rectangle, mfop::Image>;
+using MetafileOp = std::variant<mfop::FillRect, mfop::Text, mfop::Line, mfop::Rectangle,
+                                mfop::Image, mfop::Polygon>;
 
 // One recorded page: a list of drawing commands in printer dots, replayable onto any
 // QPainter (preview, printer, image) and printable as text for tests.
@@ -144,6 +157,8 @@ public:
     // Clipped, opaque text: the rectangle is filled with the brush, the text drawn inside it.
     void textRect(const IntRect& rect, int x, int y, std::string_view ansi);
     void draw(const IntRect& dest, std::shared_ptr<const QImage> image);
+    // A polygon filled with the brush colour, no outline.
+    void fillPolygon(std::vector<IntPoint> points);
 
     int textWidth(std::string_view ansi) const;
     int textHeight(std::string_view ansi) const;
