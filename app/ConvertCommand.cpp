@@ -1,5 +1,6 @@
 #include "app/ConvertCommand.h"
 
+#include "app/ChartCommand.h"
 #include "app/JobPrinter.h"
 #include "app/PrinterTable.h"
 #include "app/PrinterTableBuilder.h"
@@ -168,6 +169,11 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
             o.collate = true;
         } else if (a == "--passthrough") {
             o.passThrough = true;
+        } else if (a == "--chart") {
+            const auto n = number(a, 0, 2);
+            if (!n)
+                return result;
+            o.chart = *n;
         } else if (a == "--debug-map") {
             o.debugMap = true;
         } else if (a == "--control-codes") {
@@ -190,6 +196,14 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
     }
     if (o.printer && o.pngDir) {
         result.error = "--png e --printer non vanno insieme";
+        return result;
+    }
+    if (o.chart && o.passThrough) {
+        result.error = "--chart e --passthrough non vanno insieme";
+        return result;
+    }
+    if (o.chart && *o.chart != 2 && !o.pngDir && !o.printer) {
+        result.error = "--chart 0 e --chart 1 richiedono --png o --printer";
         return result;
     }
     result.options = o;
@@ -217,6 +231,8 @@ int runConvert(const ConvertOptions& options)
     }
     // Titles from the command line are UTF-8; the engine works in the Windows code page.
     const std::string title = utf8ToAnsi(options.title ? *options.title : dataFile.stem().string());
+    if (options.chart)
+        return runChartConvert(options, host, dataFile, title);
     if (options.printer)
         return printOnPrinter(options, host, dataFile, title);
     const bool pdf = !options.pngDir.has_value();

@@ -25,6 +25,8 @@ struct ConvertOptions
     int copies = 1;
     bool collate = false;
     bool passThrough = false;
+    // A chart job in this output variant (0 printer, 1 fax, 2 PDF) instead of a print stream.
+    std::optional<int> chart;
 };
 
 struct ParsedConvert

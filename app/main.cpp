@@ -16,7 +16,7 @@ const char* kUsage =
     "  spoolar --convert FILE [--title T] [--font NOME] [--pdf-type 0|1|2] [--landscape]\n"
     "          [--left-offset N] [--png DIR [--dpi N]] [-o OUT] [--codepage 850|437]\n"
     "          [--control-codes FILE] [--debug-map]\n"
-    "          [--printer NOME [--copies N] [--collate] [--passthrough]]\n"
+    "          [--printer NOME [--copies N] [--collate] [--passthrough]] [--chart 0|1|2]\n"
     "  spoolar --printer-list [--font NOME]\n"
     "  spoolar --headless [--control-codes FILE]\n"
     "  spoolar --send 6025 HANDLE | 6026 | 6027 | 32769\n";
