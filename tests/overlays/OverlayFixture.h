@@ -67,7 +67,7 @@ protected:
     // The symbols zbarimg finds in a picture, "TYPE:data" one a line.
     static std::string decodeSymbols(const std::filesystem::path& png)
     {
-        return capture("zbarimg -q " + quoted(png));
+        return capture("zbarimg -q " + quoted(png) + " 2>/dev/null");
     }
 };
 
