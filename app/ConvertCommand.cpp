@@ -5,6 +5,7 @@
 #include "app/PrinterTable.h"
 #include "app/PrinterTableBuilder.h"
 #include "engine/FontPercent.h"
+#include "engine/PagePrinting.h"
 #include "engine/PdfError.h"
 #include "engine/PrnDos.h"
 #include "platform/Clock.h"
@@ -58,20 +59,27 @@ int printOnPrinter(const ConvertOptions& options, const EngineHost& baseHost,
     host.printer = nullptr;
     host.printers = &printers;
     FONTPERCENT percent;
+    // A job with a fax cover is recorded first and then printed with the cover in front.
+    const std::filesystem::path cover(options.cover.value_or(""));
+    TPageList pages;
     try {
-        // Text jobs are always portrait.
-        const bool landscape = options.passThrough ? false : options.landscape;
-        TPrnDos engine(host, landscape, options.fontName, &percent, 0, title, false,
-                       options.leftOffset, nullptr);
-        if (options.passThrough) {
-            if (!engine.PassThrough(dataFile)) {
-                fail("la stampante " + printers.currentName() + " non ha accettato il lavoro");
-                return 1;
+        {
+            // Text jobs are always portrait.
+            const bool landscape = options.passThrough ? false : options.landscape;
+            TPrnDos engine(host, landscape, options.fontName, &percent, 0, title, false,
+                           options.leftOffset, cover.empty() ? nullptr : &pages);
+            if (options.passThrough) {
+                if (!engine.PassThrough(dataFile)) {
+                    fail("la stampante " + printers.currentName() + " non ha accettato il lavoro");
+                    return 1;
+                }
+            } else if (!engine.RunJob(dataFile, cover)) {
+                fail("impossibile leggere il file di lavoro " + options.dataFile);
+                return 2;
             }
-        } else if (!engine.RunJob(dataFile)) {
-            fail("impossibile leggere il file di lavoro " + options.dataFile);
-            return 2;
         }
+        if (!cover.empty())
+            printPageList(printers.device(), pages);
     } catch (const std::exception& e) {
         fail(std::string("errore di stampa: ") + e.what());
         return 1;
@@ -174,6 +182,11 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
             if (!n)
                 return result;
             o.chart = *n;
+        } else if (a == "--cover") {
+            const auto v = value(a);
+            if (!v)
+                return result;
+            o.cover = *v;
         } else if (a == "--debug-map") {
             o.debugMap = true;
         } else if (a == "--control-codes") {
@@ -206,6 +219,11 @@ ParsedConvert parseConvertOptions(const std::vector<std::string>& args)
         result.error = "--chart 0 e --chart 1 richiedono --png o --printer";
         return result;
     }
+    // The cover page goes in front of recorded printer pages, never into a PDF or a raw job.
+    if (o.cover && (o.passThrough || (!o.pngDir && !o.printer))) {
+        result.error = "--cover richiede --png o --printer, senza --passthrough";
+        return result;
+    }
     result.options = o;
     return result;
 }
@@ -232,7 +250,7 @@ int runConvert(const ConvertOptions& options)
     // Titles from the command line are UTF-8; the engine works in the Windows code page.
     const std::string title = utf8ToAnsi(options.title ? *options.title : dataFile.stem().string());
     if (options.chart)
-        return runChartConvert(options, host, dataFile, title);
+        return runChartConvert(options, host, dataFile, title, options.cover.value_or(""));
     if (options.printer)
         return printOnPrinter(options, host, dataFile, title);
     const bool pdf = !options.pngDir.has_value();
@@ -245,7 +263,7 @@ int runConvert(const ConvertOptions& options)
         TPageList pages;
         TPrnDos engine(host, options.landscape, options.fontName, &percent, options.pdfType, title,
                        pdf, options.leftOffset, pdf ? nullptr : &pages);
-        if (!engine.RunJob(dataFile)) {
+        if (!engine.RunJob(dataFile, options.cover.value_or(""))) {
             fail("impossibile leggere il file di lavoro " + options.dataFile);
             return 2;
         }

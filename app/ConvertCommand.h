@@ -27,6 +27,8 @@ struct ConvertOptions
     bool passThrough = false;
     // A chart job in this output variant (0 printer, 1 fax, 2 PDF) instead of a print stream.
     std::optional<int> chart;
+    // The job's fax cover file: a cover page in front of the printed pages.
+    std::optional<std::string> cover;
 };
 
 struct ParsedConvert

@@ -15,7 +15,7 @@ const char* kUsage =
     "Uso:\n"
     "  spoolar --convert FILE [--title T] [--font NOME] [--pdf-type 0|1|2] [--landscape]\n"
     "          [--left-offset N] [--png DIR [--dpi N]] [-o OUT] [--codepage 850|437]\n"
-    "          [--control-codes FILE] [--debug-map]\n"
+    "          [--control-codes FILE] [--debug-map] [--cover FILE]\n"
     "          [--printer NOME [--copies N] [--collate] [--passthrough]] [--chart 0|1|2]\n"
     "  spoolar --printer-list [--font NOME]\n"
     "  spoolar --headless [--control-codes FILE]\n"

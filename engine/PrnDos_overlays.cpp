@@ -12,6 +12,7 @@
 #include "overlays/PictureFiles.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/PrinterDevice.h"
 #include "platform/Prompts.h"
 #include "platform/WinPath.h"
 
@@ -246,18 +247,21 @@ void TPrnDos::DrawFaxCover(const std::filesystem::path& coverFile)
     // The cover goes in front of the recorded pages: the printer target with a page list only.
     if (coverFile.empty() || m_bPdf || !m_lPages)
         return;
-    NewPageCanvas(true);
-    const FaxCoverLayout layout = FaxCoverLayout::read(
-        resolveCaseInsensitive(m_host.paths.programHome() / "FaxCover.ini"), m_asFontName);
-    FaxCoverJob job;
-    job.landscape = m_bLandscape;
-    job.printableWidth = m_iPrintableWidth;
-    job.pageCount = static_cast<std::int32_t>(m_lPages->size());
+    FaxCoverTarget target;
+    target.pageWidth = m_Printer->pageWidth();
+    target.pageHeight = m_Printer->pageHeight();
+    target.dpiX = m_iDpiX;
+    target.dpiY = m_iDpiY;
+    target.margin = m_iMargin;
+    target.landscape = m_bLandscape;
     const std::time_t now = std::chrono::system_clock::to_time_t(m_host.clock.now());
-    localtime_r(&now, &job.now);
-    job.screenDpi = m_host.screenDpi;
-    drawFaxCover(*m_Canvas, layout, coverFile, job);
-    FreeCanvas();
+    std::tm local{};
+    localtime_r(&now, &local);
+    addFaxCoverPage(*m_lPages, target,
+                    resolveCaseInsensitive(m_host.paths.programHome() / "FaxCover.ini"), coverFile,
+                    m_asFontName, local, m_host.screenDpi);
+    m_iPrintableWidth = target.pageWidth - 2 * m_iMargin;
+    m_iPrintableHeight = target.pageHeight - 2 * m_iMargin;
 }
 
 } // namespace spoolar

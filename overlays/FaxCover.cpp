@@ -100,7 +100,8 @@ std::vector<std::string> wrapNote(std::string_view value, std::int32_t limit,
                 rest = cut;
             }
             output = line.substr(0, cut);
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, line.substr(rest));
+            if (rest < line.size())
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, line.substr(rest));
             break;
         }
         drawn.push_back(std::move(output));
@@ -154,6 +155,29 @@ void drawFaxCover(TMetafileCanvas& canvas, const FaxCoverLayout& layout,
         }
         canvas.textOut(x, y, value);
     }
+}
+
+void addFaxCoverPage(std::vector<std::unique_ptr<TMetafile>>& pages, const FaxCoverTarget& target,
+                     const std::filesystem::path& faxCoverIni,
+                     const std::filesystem::path& coverFile, const std::string& jobFontName,
+                     const std::tm& now, int screenDpi)
+{
+    auto page =
+        std::make_unique<TMetafile>(target.pageWidth, target.pageHeight, target.dpiX, target.dpiY);
+    TMetafile& cover = *page;
+    pages.insert(pages.begin(), std::move(page));
+    TMetafileCanvas canvas(cover);
+    canvas.setBrushColour(clWhite);
+    canvas.fillRect(canvas.clipRect());
+    canvas.fontRef().family = jobFontName;
+
+    FaxCoverJob job;
+    job.landscape = target.landscape;
+    job.printableWidth = target.pageWidth - 2 * target.margin;
+    job.pageCount = static_cast<std::int32_t>(pages.size());
+    job.now = now;
+    job.screenDpi = screenDpi;
+    drawFaxCover(canvas, FaxCoverLayout::read(faxCoverIni, jobFontName), coverFile, job);
 }
 
 } // namespace spoolar

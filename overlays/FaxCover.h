@@ -3,12 +3,14 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace spoolar {
 
+class TMetafile;
 class TMetafileCanvas;
 
 // A font of the fax cover: face, size in points before scaling, style.
@@ -74,5 +76,24 @@ std::vector<std::string> wrapNote(std::string_view value, std::int32_t limit,
 // section Fields of its cover file (a missing file or key gives an empty value).
 void drawFaxCover(TMetafileCanvas& canvas, const FaxCoverLayout& layout,
                   const std::filesystem::path& coverFile, const FaxCoverJob& job);
+
+// The printer page a cover is laid out for, in dots, as the job's pages are.
+struct FaxCoverTarget
+{
+    int pageWidth = 0;
+    int pageHeight = 0;
+    int dpiX = 600;
+    int dpiY = 600;
+    int margin = 0;
+    bool landscape = false;
+};
+
+// The fax cover operation: a white page recorded for the printer, put in front of the pages
+// (so that the page count it shows includes it), with the layout of FaxCover.ini drawn on it.
+// A missing FaxCover.ini gives a blank cover page.
+void addFaxCoverPage(std::vector<std::unique_ptr<TMetafile>>& pages, const FaxCoverTarget& target,
+                     const std::filesystem::path& faxCoverIni,
+                     const std::filesystem::path& coverFile, const std::string& jobFontName,
+                     const std::tm& now, int screenDpi);
 
 } // namespace spoolar
