@@ -14,6 +14,7 @@
 #include "engine/FontPercent.h"
 #include "engine/PdfError.h"
 #include "engine/PrnDos.h"
+#include "overlays/PictureCommand.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FontRegistry.h"
@@ -162,8 +163,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!writeFile(job, rest))
         std::abort();
 
-    const EngineHost host{g_host->paths, g_host->prompts,  g_host->fonts, g_host->oem,
-                          g_host->clock, &g_host->printer, debugMap,      codes};
+    EngineHost host{g_host->paths, g_host->prompts,  g_host->fonts, g_host->oem,
+                    g_host->clock, &g_host->printer, debugMap,      codes};
+    // HTest.txt, Label.jpg and relative picture names stay in the temporary folder.
+    host.workingFolder = g_host->root;
     try {
         TPageList pages;
         TPrnDos engine(host, landscape, font, &g_host->percent, pdfType, "FUZZ", pdf, 0,
@@ -175,6 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     } catch (const PdfError&) {
         // A libharu error ends a PDF job with an error message, by design.
+    } catch (const PictureError&) {
+        // So does a picture command naming a file that is no JPEG.
     }
     g_host->clearSpool();
     return 0;
