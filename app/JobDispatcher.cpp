@@ -242,10 +242,22 @@ void JobDispatcher::setOption(PreviewOption which, bool on)
         m_settings.previewPdf = on;
         break;
     }
+    saveSettings();
+    m_services.view.optionsChanged(m_settings);
+}
+
+void JobDispatcher::saveSettings()
+{
     if (!m_services.settingsFile.empty() && !m_settings.save(m_services.settingsFile))
         m_services.view.log("Impossibile salvare le impostazioni in " +
                             m_services.settingsFile.string());
-    m_services.view.optionsChanged(m_settings);
+}
+
+void JobDispatcher::stop()
+{
+    setPolling(false);
+    setFaxTimer(false);
+    m_ended = true;
 }
 
 bool JobDispatcher::previewApplies() const

@@ -107,6 +107,13 @@ public:
     bool unlockPdfHold();
     // A change of a preview option: saved at once, the view follows.
     void setOption(PreviewOption option, bool on);
+    // Writes the program settings (after a change the dispatcher did not make itself).
+    void saveSettings();
+    // TMR_Wait off while the user is asked whether to end, and on again after Cancel.
+    void suspendPolling() { setPolling(false); }
+    void resumePolling() { setPolling(true); }
+    // The program ends: no tick, fax wait or message does anything any more.
+    void stop();
 
     bool pollingEnabled() const { return m_polling; }
     bool faxWaitRunning() const { return m_faxTimer; }

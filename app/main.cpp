@@ -1,8 +1,10 @@
 // spoolar: turns the print jobs of DOS business programs into PDFs and printed pages.
 #include "app/ConvertCommand.h"
 #include "app/HeadlessProgram.h"
+#include "app/ui/DesktopProgram.h"
 #include "platform/WindowMessages.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -13,6 +15,8 @@
 namespace {
 const char* kUsage =
     "Uso:\n"
+    "  spoolar                 (il programma con l'icona nell'area di notifica; senza display\n"
+    "                           come --headless)\n"
     "  spoolar --convert FILE [--title T] [--font NOME] [--pdf-type 0|1|2] [--landscape]\n"
     "          [--left-offset N] [--png DIR [--dpi N]] [-o OUT] [--codepage 850|437]\n"
     "          [--control-codes FILE] [--debug-map] [--cover FILE]\n"
@@ -25,9 +29,17 @@ const char* kUsage =
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kUsage, args.empty() ? stderr : stdout);
-        return args.empty() ? 2 : 0;
+    if (args.empty()) {
+        // The tray program where there is a desktop, the spooler alone where there is none.
+        if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) {
+            QApplication app(argc, argv);
+            return spoolar::runDesktop(args);
+        }
+        args.push_back("--headless");
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     if (args[0] == "--convert") {
         const auto parsed = spoolar::parseConvertOptions(args);

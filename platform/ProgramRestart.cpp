@@ -57,6 +57,26 @@ bool startNewInstance(const std::vector<std::string>& args)
     return process.startDetached();
 }
 
+bool startElevatedInstance(const std::vector<std::string>& args)
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return false;
+    // pkexec clears the environment; "env" puts back what the new process needs.
+    QStringList arguments{"env"};
+    for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "SPOOLAR_DRIVE_C",
+                             "SPOOLAR_HOME", "CUPS_SERVER", "LANG"}) {
+        if (const char* value = std::getenv(name))
+            arguments << QString("%1=%2").arg(name, QString::fromLocal8Bit(value));
+    }
+    arguments << QString("%1=%2").arg(kRestartVariable).arg(::getpid());
+    arguments << QString::fromStdString(self.string());
+    for (const std::string& a : args)
+        arguments << QString::fromStdString(a);
+    return QProcess::startDetached("pkexec", arguments);
+}
+
 void waitForPredecessor(std::chrono::milliseconds limit)
 {
     const char* value = std::getenv(kRestartVariable);
