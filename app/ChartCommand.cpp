@@ -2,8 +2,10 @@
 
 #include "app/ConvertCommand.h"
 #include "app/JobPrinter.h"
+#include "charts/ChartFaxCover.h"
 #include "charts/ChartJob.h"
 #include "engine/EngineHost.h"
+#include "engine/PagePrinting.h"
 #include "platform/CupsSpooler.h"
 #include "platform/PrinterDevice.h"
 #include "platform/Spooler.h"
@@ -80,13 +82,19 @@ int runChartConvert(const ConvertOptions& options, const EngineHost& host,
             EngineHost printing = host;
             printing.printer = nullptr;
             printing.printers = &printers;
-            TChartJob job(TChartJobContext{printing, title, nullptr, 0, {}});
+            // With a fax cover the pages are recorded first and printed with the cover in front.
+            TPageList pages;
+            TChartJob job(TChartJobContext{printing, title, coverFile.empty() ? nullptr : &pages, 0,
+                                           chartFaxCover(printing, options.fontName)});
             job.PrintChart(dataFile, coverFile, variant);
+            if (!coverFile.empty())
+                printPageList(printers.device(), pages);
             std::printf("%s\n", printers.currentName().c_str());
             return 0;
         }
         TPageList pages;
-        TChartJob job(TChartJobContext{host, title, &pages, 0, {}});
+        TChartJob job(
+            TChartJobContext{host, title, &pages, 0, chartFaxCover(host, options.fontName)});
         job.PrintChart(dataFile, coverFile, variant);
         return writePngs(pages, *options.pngDir, options.dpi);
     } catch (const std::exception& e) {

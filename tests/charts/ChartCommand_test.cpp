@@ -58,6 +58,13 @@ TEST_F(ChartCommand, WritesThePdfOrThePagesOfAChartJob)
     ASSERT_EQ(code, 0) << output;
     EXPECT_TRUE(std::filesystem::exists(m_root / "pages" / "page-002.png"));
     EXPECT_FALSE(std::filesystem::exists(m_root / "pages" / "page-003.png"));
+
+    // A fax cover goes in front of the chart pages.
+    std::ofstream(m_root / "cover.dat") << "[Fields]\nFIELD0=Rossi\n";
+    std::tie(code, output) =
+        run("--convert chart.dat --chart 1 --png covered --dpi 20 --cover cover.dat");
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_TRUE(std::filesystem::exists(m_root / "covered" / "page-003.png"));
 }
 
 TEST_F(ChartCommand, RefusesWhatItCannotRun)
