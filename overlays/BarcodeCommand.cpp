@@ -19,6 +19,7 @@ namespace spoolar {
 namespace {
 
 constexpr int kUtf8Eci = 26;
+constexpr double kLargestSide = 10000;
 
 struct SymbolDeleter
 {
@@ -33,13 +34,21 @@ float heightInModules(float pixels, double scale)
     return pixels / static_cast<float>(2 * std::max(scale, 0.5));
 }
 
-// Encodes and rasterises; the library's message when that fails.
-std::optional<std::string> render(zint_symbol* symbol, const std::string& utf8)
+// Encodes and rasterises; the library's message when that fails. A symbol whose modules alone
+// would make it larger than kLargestSide pixels is refused before its bitmap is made: the scale
+// comes from the job, and a scale of 100 would ask for gigabytes.
+std::optional<std::string> render(zint_symbol* symbol, const std::string& utf8, double scale)
 {
     ZBarcode_Clear(symbol);
-    const int result =
-        ZBarcode_Encode_and_Buffer(symbol, reinterpret_cast<const unsigned char*>(utf8.data()),
-                                   static_cast<int>(utf8.size()), 0);
+    int result = ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(utf8.data()),
+                                 static_cast<int>(utf8.size()));
+    if (result < ZINT_ERROR) {
+        const double module = 2 * std::max(scale, 0.5);
+        if (symbol->width * module > kLargestSide || symbol->rows * module > kLargestSide ||
+            symbol->height * module > kLargestSide)
+            return "Barcode troppo grande per la pagina";
+        result = ZBarcode_Buffer(symbol, 0);
+    }
     if (result >= ZINT_ERROR || !symbol->bitmap || symbol->bitmap_width <= 0 ||
         symbol->bitmap_height <= 0) {
         std::string message = symbol->errtxt;
@@ -101,7 +110,7 @@ BarcodeRendering renderBarcode(int kind, std::string_view data, double scale,
     symbol->eci = kind == kQrCodeKind ? kUtf8Eci : 0;
     const std::string utf8 = ansiToUtf8(barcodeData(kind, data));
 
-    if (auto error = render(symbol.get(), utf8)) {
+    if (auto error = render(symbol.get(), utf8, scale)) {
         out.error = *error;
         return out;
     }
@@ -110,7 +119,7 @@ BarcodeRendering renderBarcode(int kind, std::string_view data, double scale,
         // A ratio of 1 would render the same again; below 1 there is nothing to divide by.
         if (ratio > 1) {
             symbol->height = heightInModules(static_cast<float>(heightUnits) / ratio, scale);
-            if (auto error = render(symbol.get(), utf8)) {
+            if (auto error = render(symbol.get(), utf8, scale)) {
                 out.error = *error;
                 return out;
             }

@@ -89,7 +89,8 @@ double LanczosResampler::kernel(double x) const
 
 QImage LanczosResampler::resample(const QImage& source, int width, int height) const
 {
-    if (source.isNull() || width <= 0 || height <= 0)
+    if (source.isNull() || width <= 0 || height <= 0 ||
+        static_cast<std::int64_t>(width) * height > kLargestArea)
         return QImage();
     const QImage src = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int sw = src.width();

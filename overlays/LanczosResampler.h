@@ -21,11 +21,13 @@ class LanczosResampler
 public:
     static constexpr int kTableSize = 32;
     static constexpr double kRadius = 3.0;
+    // Larger results are refused: two A4 pages at 600 dpi.
+    static constexpr long long kLargestArea = 70'000'000;
 
     explicit LanczosResampler(KernelLookup lookup);
 
     // The picture at width x height pixels, 32-bit ARGB premultiplied; a null image when the
-    // source is empty or a size is not positive.
+    // source is empty, a size is not positive or the result would be larger than kLargestArea.
     QImage resample(const QImage& source, int width, int height) const;
 
     double kernel(double x) const;

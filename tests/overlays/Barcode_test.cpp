@@ -48,6 +48,9 @@ TEST_F(Barcode, CommandsOnThePrinterPage)
         {"qrcode;ABC;1;2;20;1;5", "", std::nullopt}, // 7 fields
         {"qrcode", "", std::nullopt},
         {"EAN(INCLUDINGEAN-8ANDEAN-13);ABC;1;2;15;1", "*", std::nullopt},
+        // A scale of 100 would make this symbol over a metre wide.
+        {"qrcode;" + std::string(300, 'A') + ";0;100;15;1", "Barcode troppo grande per la pagina",
+         std::nullopt},
         // Height field 0: 50 device units; at 10 mm, 20 mm (23 units per mm at 600 dpi).
         {"CODE128(AUTOMATICSUBSETSWITCHING);12345;1;2;0;0;10;20", "", IntRect{230, 460, 0, 510}},
         // 15 mm are 345 units, not 354.
