@@ -86,6 +86,12 @@ PrinterGrid::PrinterGrid(QWidget* parent) : QTableWidget(kMinimumRows, 4, parent
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
     setFont(QFont("Verdana", 10));
+    // White text on medium grey, whatever the style's own colours are.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, QColor(72, 72, 72));
+    colours.setColor(QPalette::Text, Qt::white);
+    colours.setColor(QPalette::Button, QColor(96, 96, 96));
+    setPalette(colours);
     setToolTip("Doppio click sulla riga di una stampante per assegnarne o cambiarne il nome");
     const char* headers[] = {"Nome", "Modello", "Connessa a...", ""};
     for (int c = 0; c < 4; ++c)

@@ -2,6 +2,7 @@
 // file; the printer grid's drawing rules, keys and naming; hiding, ending and the dispatch's
 // status texts.
 #include "app/JobDispatcher.h"
+#include "app/ui/DarkStyle.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/PrinterGrid.h"
 #include "app/ui/PrinterNameDialog.h"
@@ -64,6 +65,7 @@ protected:
             return true;
         };
         m_actions.quit = [this](bool restart) { m_quit = restart; };
+        applyDarkStyle(*qApp);
         m_window = std::make_unique<MainWindow>(m_settings, m_prompts, m_actions);
         m_dispatcher = std::make_unique<JobDispatcher>(
             DispatchServices{m_paths, m_prompts, m_fonts, m_oem, m_clock, m_printers, m_opener,
