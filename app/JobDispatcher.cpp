@@ -2,6 +2,8 @@
 
 #include "app/JobPrinter.h"
 #include "app/RemoteSpool.h"
+#include "charts/ChartFaxCover.h"
+#include "charts/ChartJob.h"
 #include "engine/EngineHost.h"
 #include "engine/PagePrinting.h"
 #include "engine/PrnDos.h"
@@ -345,21 +347,19 @@ void JobDispatcher::runEngine(TPageList* pages)
     const std::string fontName = fontNameOf(m_settings.fontIndex);
 
     if (m_kind == JobKind::Chart || m_kind == JobKind::ChartByFax) {
-        if (!m_chartPrinter)
-            throw ProcessingError("I grafici non sono disponibili in questa versione di Spoolar.");
-        ChartJobRequest request;
-        request.landscape = m_job.landscape;
-        request.fontName = fontName;
-        request.fontPercent = &m_settings.fontPercent;
-        request.pdfType = m_settings.pdfType;
-        request.title = m_title;
-        request.pdf = pdf;
-        request.leftOffset = m_job.settings.leftOffset;
-        request.pages = pages;
-        request.dataFile = data;
-        request.coverFile = cover;
-        request.variant = m_kind == JobKind::ChartByFax ? 1 : pdf ? 2 : 0;
-        m_chartPrinter(host, request);
+        const int variant = m_kind == JobKind::ChartByFax ? static_cast<int>(TChartVariant::Fax)
+                            : pdf ? static_cast<int>(TChartVariant::Pdf)
+                                  : static_cast<int>(TChartVariant::Printer);
+        TChartJob job(TChartJobContext{host, m_title, pages, m_settings.pdfType,
+                                       chartFaxCover(host, fontName)});
+        job.PrintChart(data, cover, variant);
+        if (pdf) {
+            std::error_code ec;
+            const fs::path written = job.pdfHostPath();
+            if (written.empty() || !fs::is_regular_file(written, ec))
+                throw ProcessingError("Il documento PDF di " + ansiToUtf8(m_title) +
+                                      " non è stato creato.");
+        }
         return;
     }
 

@@ -25,25 +25,6 @@ class PathMapper;
 class PrinterObject;
 class RemoteSpool;
 
-// What a chart job hands to the chart printer: the engine's parameters, the job's files and
-// the output variant (0 printer, 1 fax, 2 PDF).
-struct ChartJobRequest
-{
-    bool landscape = true;
-    std::string fontName;
-    const FONTPERCENT* fontPercent = nullptr;
-    int pdfType = 0;
-    std::string title; // ANSI
-    bool pdf = false;
-    std::int32_t leftOffset = 0;
-    TPageList* pages = nullptr;
-    std::filesystem::path dataFile;
-    std::filesystem::path coverFile;
-    int variant = 0;
-};
-// Runs a chart job to the end; throws on failure like the engine does.
-using ChartPrinter = std::function<void(const EngineHost& host, const ChartJobRequest& request)>;
-
 // The services the dispatch works with; all are kept by reference and must outlive it.
 struct DispatchServices
 {
@@ -86,7 +67,6 @@ public:
 
     // The remote spool to poll; null or disabled switches the remote step off.
     void setRemoteSpool(RemoteSpool* remote) { m_remote = remote; }
-    void setChartPrinter(ChartPrinter printer) { m_chartPrinter = std::move(printer); }
     // CKB_Debug: the engine writes its box map.
     void setDebugMap(bool on) { m_debugMap = on; }
     // Without anybody to answer the error box, a job that fails this many times in a row is
@@ -157,7 +137,6 @@ private:
     ProgramSettings& m_settings;
     SpoolFolder& m_folder;
     RemoteSpool* m_remote = nullptr;
-    ChartPrinter m_chartPrinter;
     std::function<void()> m_timersChanged;
     bool m_debugMap = false;
     int m_giveUpAfter = 0;

@@ -150,6 +150,13 @@ protected:
         std::sort(files.begin(), files.end());
         return files;
     }
+    std::vector<std::string> promptTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& shown : m_prompts.shown())
+            texts.push_back(shown.text);
+        return texts;
+    }
     std::string pdfReady() const { return CupsServer::readFile(spool("Pdf.ok").string()); }
 
     CupsSpooler m_spooler;
@@ -359,6 +366,24 @@ TEST_F(DispatchTest, JobFailingThreeTimesWithoutAnswerGoesToTheErrorFolder)
     EXPECT_TRUE(fs::exists(spool("ERR/SPL1.TMP")));
     ASSERT_FALSE(m_view.logLines.empty());
     EXPECT_THAT(m_view.logLines.back(), HasSubstr("C:\\SPOOL\\ERR"));
+}
+
+TEST_F(DispatchTest, ChartJobToPdfBecomesALandscapePdf)
+{
+    addJob("1", settingsLine("GRAFICO", "PDF Embedded", '1', 'L', 'C'),
+           "[Serie0]\r\nValue0=Gen;10;dieci\r\nValue1=Feb;12.5;\r\n");
+    dispatcher().tick();
+    EXPECT_THAT(promptTexts(), IsEmpty());
+    ASSERT_EQ(pdfs().size(), 1u);
+    EXPECT_THAT(capture("pdfinfo " + quoted(pdfs()[0])), HasSubstr("841.89 x 595.276"));
+    EXPECT_THAT(capture("pdftotext " + quoted(pdfs()[0]) + " -"), HasSubstr("dieci"));
+    EXPECT_THAT(spoolFiles(), ElementsAre("Pdf.ok"));
+    // A job whose kind letter is not one of the five keeps the kind of the job before it.
+    addJob("2", settingsLine("ANCORA", "PDF Embedded", '1', 'L', '?'),
+           "[Serie0]\r\nValue0=Mar;3;tre\r\n");
+    dispatcher().tick();
+    ASSERT_EQ(pdfs().size(), 2u);
+    EXPECT_THAT(capture("pdftotext " + quoted(pdfs()[0]) + " -"), HasSubstr("tre"));
 }
 
 TEST_F(DispatchTest, ServesEveryDeferredOpenRequestInOneTick)
