@@ -11,6 +11,7 @@
 #include "app/ui/PrinterGrid.h"
 #include "app/ui/MessageBoxPrompts.h"
 #include "app/ui/TrayImages.h"
+#include "charts/ui/Spoolar_chart.h"
 #include "engine/EngineHost.h"
 #include "engine/PagePrinting.h"
 #include "platform/Clock.h"
@@ -144,6 +145,10 @@ int runDesktop(const std::vector<std::string>& args)
             window.setFixedSize(static_cast<int>(860 * factor), static_cast<int>(493 * factor));
         }
     }
+
+    // The tool windows, created once for the whole run.
+    TFRM_Chart chartWindow(paths, prompts, &window);
+    window.setToolWindow(ToolWindow::Chart, [&] { chartWindow.ShowModal(); });
 
     JobDispatcher dispatcher(DispatchServices{paths, prompts, fonts, oem, clock, printers, opener,
                                               window, settingsFile, std::nullopt},
