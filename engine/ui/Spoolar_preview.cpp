@@ -236,6 +236,8 @@ void TFRM_Preview::FormShow()
     FCount = FPages ? static_cast<int>(FPages->size()) : 0;
     FZoom = WholePage;
     layOutPage();
+    // The page has the keyboard, not a print button that Enter would press.
+    ScrollBox->setFocus();
     raise();
     activateWindow();
 }
