@@ -339,9 +339,10 @@ bool JobDispatcher::process()
 void JobDispatcher::runEngine(TPageList* pages)
 {
     const bool pdf = m_job.settings.pdfOutput;
-    const EngineHost host{m_services.paths, m_services.prompts, m_services.fonts,
-                          m_services.oem,   m_services.clock,   nullptr,
-                          m_debugMap,       m_services.controlCodesFile, &m_services.printers};
+    EngineHost host{m_services.paths, m_services.prompts, m_services.fonts,
+                    m_services.oem,   m_services.clock,   nullptr,
+                    m_debugMap,       m_services.controlCodesFile, &m_services.printers};
+    host.barcodeKinds = &m_barcodeKinds;
     const fs::path& data = m_job.files.dataFile;
     const fs::path& cover = m_job.files.coverFile;
     const std::string fontName = fontNameOf(m_settings.fontIndex);

@@ -5,6 +5,7 @@
 #include "app/SpoolFolder.h"
 #include "engine/FontPercent.h"
 #include "engine/PrnDos.h"
+#include "overlays/BarcodeKinds.h"
 #include "platform/WindowMessages.h"
 
 #include <cstdint>
@@ -140,6 +141,8 @@ private:
     std::function<void()> m_timersChanged;
     bool m_debugMap = false;
     int m_giveUpAfter = 0;
+    // The last barcode kind looked up, kept from job to job for the whole run.
+    BarcodeKindCache m_barcodeKinds;
 
     bool m_polling = false;
     bool m_faxTimer = false;

@@ -11,7 +11,13 @@
 #include "app/ui/PrinterGrid.h"
 #include "app/ui/MessageBoxPrompts.h"
 #include "app/ui/TrayImages.h"
+#include "app/ui/Spoolar_coda.h"
+#include "app/ui/Spoolar_filelst.h"
+#include "app/ui/Spoolar_fileset.h"
 #include "charts/ui/Spoolar_chart.h"
+#include "engine/ui/Spoolar_preview.h"
+#include "tools/ui/Spoolar_colors.h"
+#include "tools/ui/Spoolar_help.h"
 #include "engine/EngineHost.h"
 #include "engine/PagePrinting.h"
 #include "platform/Clock.h"
@@ -120,12 +126,14 @@ int runDesktop(const std::vector<std::string>& args)
             });
         return result == NamingResult::Named;
     };
-    actions.showPreview = [&](TPageList& pages, const PreviewPage&) {
-        // Until the preview window is there, the pages go to the printer as its print-all
-        // action would send them.
-        const bool printed = printPageList(printers.device(), pages);
-        pages.clear();
-        return printed;
+    // The preview window is created after the main window; until then nothing is previewed.
+    std::function<bool(TPageList&, const PreviewPage&)> preview;
+    actions.showPreview = [&](TPageList& pages, const PreviewPage& page) {
+        return preview ? preview(pages, page) : false;
+    };
+    JobDispatcher* dispatcherPointer = nullptr;
+    auto dispatcherJobInProgress = [&]() -> std::string {
+        return dispatcherPointer ? dispatcherPointer->jobInProgress() : std::string();
     };
     actions.quit = [&](bool restartWanted) {
         restart = restartWanted;
@@ -138,22 +146,48 @@ int runDesktop(const std::vector<std::string>& args)
     window.setReaderFound(reader.has_value());
 
     // Windows created while the screen is wider than 1920 pixels grow with it.
+    double scale = 1.0;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const int width = screen->geometry().width();
-        if (width > 1920) {
-            const double factor = width / 1920.0;
-            window.setFixedSize(static_cast<int>(860 * factor), static_cast<int>(493 * factor));
-        }
+        if (width > 1920)
+            scale = width / 1920.0;
     }
+    if (scale > 1.0)
+        window.setFixedSize(static_cast<int>(860 * scale), static_cast<int>(493 * scale));
 
-    // The tool windows, created once for the whole run.
+    // The tool windows, created once for the whole run, in the order the program always had.
     TFRM_Chart chartWindow(paths, prompts, &window);
+    TFRM_Coda queueWindow(paths, [&] { return dispatcherJobInProgress(); }, &window);
+    TFRM_Colors coloursWindow(&window);
+    TFRM_FileLst fileLstWindow(paths, prompts, &window);
+    TFRM_FileSet fileSetWindow(paths, prompts, &window);
+    TFRM_Preview previewWindow(printers, prompts, &window);
+    TFRM_Help helpWindow(paths, prompts, &window);
     window.setToolWindow(ToolWindow::Chart, [&] { chartWindow.ShowModal(); });
+    window.setToolWindow(ToolWindow::Coda, [&] { queueWindow.ShowModal(); });
+    window.setToolWindow(ToolWindow::Colors, [&] { coloursWindow.ShowModal(); });
+    window.setToolWindow(ToolWindow::FileLst, [&] { fileLstWindow.ShowModal(); });
+    window.setToolWindow(ToolWindow::FileSet, [&] { fileSetWindow.ShowModal(); });
+    previewWindow.setChartSettingsOpener([&] { chartWindow.ShowModal(); });
+    previewWindow.setQueueOpener([&] { queueWindow.ShowModal(); });
+    if (scale > 1.0) {
+        queueWindow.ScaleForm(scale);
+        coloursWindow.ScaleForm(scale);
+        fileLstWindow.ScaleForm(scale);
+        fileSetWindow.ScaleForm(scale);
+        previewWindow.ScaleForm(scale);
+        helpWindow.ScaleForm(scale);
+    }
+    preview = [&](TPageList& pages, const PreviewPage& page) {
+        return previewWindow.showPages(pages, page.width, page.height,
+                                       QString::fromStdString(page.printerName));
+    };
 
     JobDispatcher dispatcher(DispatchServices{paths, prompts, fonts, oem, clock, printers, opener,
                                               window, settingsFile, std::nullopt},
                              settings, folder);
     window.attach(dispatcher);
+    dispatcherPointer = &dispatcher;
     window.showSettings();
     window.showPrinterRows(printerTableAtStart(host, settings.fontName()));
 
