@@ -9,7 +9,7 @@ PACKAGES=(
   libcups2-dev cups cups-bsd cups-client
   libcurl4-openssl-dev libfontconfig-dev libjpeg-dev libpng-dev
   ttf-bitstream-vera fonts-liberation fonts-noto-mono
-  xvfb xauth poppler-utils qpdf zbar-tools vsftpd openssl icc-profiles-free
+  xvfb xauth trayer poppler-utils qpdf zbar-tools vsftpd openssl icc-profiles-free
   libgtest-dev libgmock-dev
 )
 
