@@ -13,13 +13,12 @@ FaxCoverDesign::FaxCoverDesign(std::filesystem::path faxCoverIni) : m_ini(std::m
     fieldFont = readFont(m_ini, "FONTFIELD", true);
     factorLand = factorTimesTen(m_ini.ReadFloat("FONTLABEL", "FontScaleFactorLand", 1.0));
     factorPort = factorTimesTen(m_ini.ReadFloat("FONTLABEL", "FontScaleFactorPort", 1.0));
-    for (int n = 0;; ++n)
-    {
+    for (int n = 0;; ++n) {
         const std::string section = "LABEL" + std::to_string(n);
         if (!m_ini.SectionExists(section))
             break;
-        captions.push_back(
-            {m_ini.ReadString(section, "Text", "Label"), m_ini.ReadBool(section, "Visible", false)});
+        captions.push_back({m_ini.ReadString(section, "Text", "Label"),
+                            m_ini.ReadBool(section, "Visible", false)});
     }
 }
 

@@ -35,8 +35,7 @@ QFont toQFont(const FaxCoverDesignFont& font)
 
 FaxCoverDesignFont fromQFont(const QFont& font)
 {
-    return {utf8ToAnsi(font.family().toStdString()), font.pointSize(), font.bold(),
-            font.italic()};
+    return {utf8ToAnsi(font.family().toStdString()), font.pointSize(), font.bold(), font.italic()};
 }
 
 void setBackground(QWidget& widget, const QColor& colour)
@@ -165,8 +164,7 @@ void TFRM_FaxCover::load()
     UPD_FontFactorPort->setValue(m_design.factorPort);
     EDT_FontFactorLand->setText(QString::number(UPD_FontFactorLand->value()));
     EDT_FontFactorPort->setText(QString::number(UPD_FontFactorPort->value()));
-    for (std::size_t n = 0; n < m_design.captions.size(); ++n)
-    {
+    for (std::size_t n = 0; n < m_design.captions.size(); ++n) {
         auto* item = new QListWidgetItem(ansiToQString(m_design.captions[n].text), LBX_Voci);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(m_design.captions[n].visible ? Qt::Checked : Qt::Unchecked);
@@ -201,7 +199,8 @@ void TFRM_FaxCover::showBoxes(int n)
         m_design.storedPlace("LABEL" + std::to_string(n)), n, label->height());
     label->move(labelPlace.left, labelPlace.top);
 
-    QLabel* field = makeBox(QStringLiteral("Field"), n, QStringLiteral("Campo ") + text, m_fieldFont);
+    QLabel* field =
+        makeBox(QStringLiteral("Field"), n, QStringLiteral("Campo ") + text, m_fieldFont);
     const FaxCoverPlace fieldPlace =
         FaxCoverDesign::fieldPlace(m_design.storedPlace("FIELD" + std::to_string(n)), n,
                                    field->height(), labelPlace, label->width());
@@ -210,11 +209,9 @@ void TFRM_FaxCover::showBoxes(int n)
 
 void TFRM_FaxCover::hideBoxes(int n)
 {
-    for (auto it = m_boxes.begin(); it != m_boxes.end();)
-    {
+    for (auto it = m_boxes.begin(); it != m_boxes.end();) {
         QLabel* box = *it;
-        if (boxNumber(*box) != n)
-        {
+        if (boxNumber(*box) != n) {
             ++it;
             continue;
         }
@@ -256,8 +253,7 @@ void TFRM_FaxCover::EDT_LabelsFontClick()
         return;
     m_labelFont = *font;
     for (QLabel* box : m_boxes)
-        if (box->objectName().contains(QStringLiteral("Label")))
-        {
+        if (box->objectName().contains(QStringLiteral("Label"))) {
             box->setFont(m_labelFont);
             box->adjustSize();
         }
@@ -270,8 +266,7 @@ void TFRM_FaxCover::EDT_FieldsFontClick()
         return;
     m_fieldFont = *font;
     for (QLabel* box : m_boxes)
-        if (box->objectName().contains(QStringLiteral("Field")))
-        {
+        if (box->objectName().contains(QStringLiteral("Field"))) {
             box->setFont(m_fieldFont);
             box->adjustSize();
         }
@@ -280,13 +275,10 @@ void TFRM_FaxCover::EDT_FieldsFontClick()
 void TFRM_FaxCover::toggleSelected(QLabel* box)
 {
     const auto found = std::find(m_selection.begin(), m_selection.end(), box);
-    if (found == m_selection.end())
-    {
+    if (found == m_selection.end()) {
         m_selection.push_back(box);
         setBackground(*box, Qt::yellow);
-    }
-    else
-    {
+    } else {
         m_selection.erase(found);
         setBackground(*box, Qt::white);
     }
@@ -321,16 +313,14 @@ bool TFRM_FaxCover::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if ((watched == EDT_LabelsFont || watched == EDT_FieldsFont) &&
-        type == QEvent::MouseButtonRelease)
-    {
+        type == QEvent::MouseButtonRelease) {
         if (watched == EDT_LabelsFont)
             EDT_LabelsFontClick();
         else
             EDT_FieldsFontClick();
         return true;
     }
-    if (watched == PNL_Disegno && type == QEvent::MouseButtonPress)
-    {
+    if (watched == PNL_Disegno && type == QEvent::MouseButtonPress) {
         clearSelection();
         return false;
     }
@@ -338,15 +328,13 @@ bool TFRM_FaxCover::eventFilter(QObject* watched, QEvent* event)
     if (box == nullptr || std::find(m_boxes.begin(), m_boxes.end(), box) == m_boxes.end())
         return QDialog::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (type)
-    {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (mouse->button() != Qt::LeftButton)
             return false;
         if (mouse->modifiers() & Qt::ShiftModifier)
             toggleSelected(box);
-        else
-        {
+        else {
             m_moving = true;
             m_lastMouse = mouse->globalPosition().toPoint();
         }
@@ -370,8 +358,7 @@ void TFRM_FaxCover::FormClose()
     m_design.fieldFont = fromQFont(m_fieldFont);
     m_design.factorLand = UPD_FontFactorLand->value();
     m_design.factorPort = UPD_FontFactorPort->value();
-    for (const QLabel* box : m_boxes)
-    {
+    for (const QLabel* box : m_boxes) {
         const int n = boxNumber(*box);
         const bool ticked = n < LBX_Voci->count() && LBX_Voci->item(n)->checkState() == Qt::Checked;
         m_design.writeBox(box->objectName().toUpper().toStdString(), box->y(), box->x(), ticked);

@@ -76,8 +76,7 @@ TEST_F(FaxCoverDesigner, PlacesBoxesWithoutStoredPlaces)
                 "\nVisible=1\n";
     writeIni(text);
     auto window = open();
-    for (int n = 0; n < 5; ++n)
-    {
+    for (int n = 0; n < 5; ++n) {
         const QLabel* label = box(*window, QStringLiteral("Label%1").arg(n));
         const QLabel* field = box(*window, QStringLiteral("Field%1").arg(n));
         ASSERT_TRUE(label && field) << n;
