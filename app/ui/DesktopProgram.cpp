@@ -16,6 +16,8 @@
 #include "app/ui/Spoolar_fileset.h"
 #include "charts/ui/Spoolar_chart.h"
 #include "engine/ui/Spoolar_preview.h"
+#include "overlays/ui/Spoolar_faxcover.h"
+#include "overlays/ui/Spoolar_header.h"
 #include "tools/ui/Spoolar_colors.h"
 #include "tools/ui/Spoolar_help.h"
 #include "engine/EngineHost.h"
@@ -159,10 +161,15 @@ int runDesktop(const std::vector<std::string>& args)
     TFRM_Chart chartWindow(paths, prompts, &window);
     TFRM_Coda queueWindow(paths, [&] { return dispatcherJobInProgress(); }, &window);
     TFRM_Colors coloursWindow(&window);
+    TFRM_FaxCover faxCoverWindow(paths, prompts, &window);
     TFRM_FileLst fileLstWindow(paths, prompts, &window);
     TFRM_FileSet fileSetWindow(paths, prompts, &window);
     TFRM_Preview previewWindow(printers, prompts, &window);
+    TFRM_Header headerWindow(paths, prompts, &window);
     TFRM_Help helpWindow(paths, prompts, &window);
+    window.setToolWindow(ToolWindow::FaxCover, [&] { faxCoverWindow.ShowModal(); });
+    window.setToolWindow(ToolWindow::Header, [&] { headerWindow.ShowModal(); });
+    headerWindow.setHelpOpener([&] { helpWindow.ShowModal(); });
     window.setToolWindow(ToolWindow::Chart, [&] { chartWindow.ShowModal(); });
     window.setToolWindow(ToolWindow::Coda, [&] { queueWindow.ShowModal(); });
     window.setToolWindow(ToolWindow::Colors, [&] { coloursWindow.ShowModal(); });
@@ -176,6 +183,8 @@ int runDesktop(const std::vector<std::string>& args)
         fileLstWindow.ScaleForm(scale);
         fileSetWindow.ScaleForm(scale);
         previewWindow.ScaleForm(scale);
+        faxCoverWindow.ScaleForm(scale);
+        headerWindow.ScaleForm(scale);
         helpWindow.ScaleForm(scale);
     }
     preview = [&](TPageList& pages, const PreviewPage& page) {

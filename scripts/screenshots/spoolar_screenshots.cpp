@@ -13,6 +13,8 @@
 #include "charts/ui/Spoolar_chart.h"
 #include "engine/EngineHost.h"
 #include "engine/ui/Spoolar_preview.h"
+#include "overlays/ui/Spoolar_faxcover.h"
+#include "overlays/ui/Spoolar_header.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/CupsSpooler.h"
@@ -137,10 +139,13 @@ int main(int argc, char** argv)
     TFRM_FileSet fileSet(paths, prompts, &window);
     TFRM_Preview preview(printers, prompts, &window);
     TFRM_Help help(paths, prompts, &window);
+    TFRM_FaxCover faxCover(paths, prompts, &window);
+    TFRM_Header header(paths, prompts, &window);
 
     const std::pair<QWidget*, const char*> tools[] = {
         {&chart, "02-chart-settings"}, {&queue, "03-queue"},      {&colours, "04-colours"},
         {&fileLst, "05-printers-lst"}, {&fileSet, "06-printers-set"}, {&help, "08-help"},
+        {&faxCover, "09-fax-cover-designer"}, {&header, "10-letterhead-designer"},
     };
     for (const auto& [tool, name] : tools) {
         tool->show();
