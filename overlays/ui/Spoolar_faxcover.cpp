@@ -327,6 +327,9 @@ bool TFRM_FaxCover::eventFilter(QObject* watched, QEvent* event)
     auto* box = qobject_cast<QLabel*>(watched);
     if (box == nullptr || std::find(m_boxes.begin(), m_boxes.end(), box) == m_boxes.end())
         return QDialog::eventFilter(watched, event);
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     switch (type) {
     case QEvent::MouseButtonPress:
