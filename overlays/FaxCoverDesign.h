@@ -62,7 +62,7 @@ public:
     // (on a multiple of 5) in the caption's row.
     static FaxCoverPlace fieldPlace(FaxCoverPlace stored, int n, int boxHeight,
                                     FaxCoverPlace captionBox, int captionWidth);
-    // A factor as the up-down shows it: × 10 to the nearest whole number, kept within 10..200.
+    // A factor as the up-down shows it: × 10, truncated, kept within 10..200.
     static std::int32_t factorTimesTen(double factor);
 
 private:
