@@ -310,6 +310,8 @@ void TFRM_Header::deleteText(QLabel* text)
     text->deleteLater();
     text->hide();
     setCurrent(m_texts.empty() ? nullptr : m_texts[std::min(index, m_texts.size() - 1)]);
+    // A deletion is a change like any other: closing must not lose it without asking.
+    setModified();
 }
 
 void TFRM_Header::deletePicture(int index)
@@ -324,6 +326,7 @@ void TFRM_Header::deletePicture(int index)
     m_frames.erase(m_frames.begin() + index);
     m_pictureFiles.erase(m_pictureFiles.begin() + index);
     setCurrent(m_pictures.empty() ? nullptr : m_pictures[std::min(i, m_pictures.size() - 1)]);
+    setModified();
 }
 
 void TFRM_Header::removeAllElements()
@@ -391,6 +394,7 @@ void TFRM_Header::changeFont(QLabel* clicked)
         text->setFont(*font);
         text->adjustSize();
     }
+    setModified();
 }
 
 // ---- mouse ---------------------------------------------------------------------------------

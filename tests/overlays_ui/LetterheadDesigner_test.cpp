@@ -218,6 +218,8 @@ TEST_F(LetterheadDesigner, DeletingKeepsNamesUniqueAndTakesPicturesWithTheirFile
     EXPECT_EQ(element("Shape1"), nullptr);
     EXPECT_EQ(m_window->findChild<QLabel*>(QStringLiteral("LBL_Campo"))->text(),
               QStringLiteral("Testo2"));
+    // Deletions count as changes: closing now would ask before they are lost.
+    EXPECT_TRUE(m_window->isModified());
 
     command("PNL_DisegnoTop", {10, 400}, "MNU_NuovoCampo");
     ASSERT_NE(element("Testo1"), nullptr);
