@@ -91,7 +91,7 @@ struct Image
 struct Polygon
 {
     std::vector<IntPoint> points;
-    TColor colour;
+    TColor colour = clBlack;
 };
 } // namespace mfop
 
