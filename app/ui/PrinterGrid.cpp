@@ -72,7 +72,9 @@ private:
 
 PrinterGrid::PrinterGrid(QWidget* parent) : QTableWidget(kMinimumRows, 4, parent)
 {
-    setItemDelegate(new PrinterCellDelegate(*this));
+    auto* delegate = new PrinterCellDelegate(*this);
+    delegate->setParent(this); // released with the grid
+    setItemDelegate(delegate);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(kRowHeight);
